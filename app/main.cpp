@@ -1,0 +1,57 @@
+// Korrivan: certifies LAS well-log files. With a LAS file name and a log file
+// name on the command line it certifies in batch mode and ends; without
+// arguments it would open the main window.
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/batch_run.h"
+#include "app/settings_store.h"
+#include "certify/command_log.h"
+#include "certify/file_names.h"
+#include "certify/run_error.h"
+#include "certify/session.h"
+
+namespace {
+
+std::string programFolder() {
+  char buf[4096];
+  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return ".";
+  return korrivan::certify::folderOfPath(std::string(buf, static_cast<std::size_t>(n)));
+}
+
+std::string joinedArguments(int argc, char** argv) {
+  std::string line;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) line += ' ';
+    line += argv[i];
+  }
+  return line;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace korrivan;
+  certify::Session session;
+  session.programFolder = programFolder();
+  const std::string commandLine = joinedArguments(argc, argv);
+  try {
+    certify::Settings settings = app::loadSettings();
+    session.lasFileName = settings.lasFile;
+    session.writeLog = settings.writeLog;
+    session.doWrap = settings.doWrap;
+  } catch (const std::exception&) {
+    session.writeLog = session.doWrap = false;
+  }
+  if (commandLine.empty()) {
+    std::fputs("korrivan: the main window is not part of this build; usage: korrivan FILE.las REPORT.log [/W]\n",
+               stderr);
+    return 0;
+  }
+  certify::SilentHooks hooks;
+  app::runCommandLine(session, commandLine, hooks);
+  return 0;
+}

@@ -1,0 +1,20 @@
+#pragma once
+// The three start-up settings in the per-user store (organisation and
+// application "Korrivan", group "Startup").
+#include <optional>
+#include <string>
+
+#include "certify/session.h"
+
+namespace korrivan::app {
+
+// Reads lasFile, writeLog and doWrap. Option values other than 0 and -1
+// become false; a value that cannot be read as a 16-bit number makes both
+// options false.
+certify::Settings loadSettings();
+
+// The option value of a stored text: -1 true, 0 false, nullopt when the text
+// is not a 16-bit number.
+std::optional<bool> optionFromText(const std::string& text);
+
+}  // namespace korrivan::app

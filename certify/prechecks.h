@@ -1,0 +1,36 @@
+#pragma once
+// Group 1 file checks made on the raw file before anything is parsed, and
+// the detection of the LAS version the file claims.
+#include <array>
+#include <string>
+
+#include "certify/run_error.h"
+
+namespace korrivan::certify {
+
+// Outcome texts of the six file checks: exists, size, access, CR LF
+// termination, pure ASCII, .LAS extension (index 0 is slot 1).
+using PreCheckSlots = std::array<std::string, 6>;
+
+enum class PreCheckResult { AllPassed = -1, AnyFailed = 1 };
+
+PreCheckResult preCheckFile(const std::string& fileName, PreCheckSlots& slots);
+
+enum class TerminationResult { CrLf = -1, Flagged = 1, Unclean = 0 };
+
+struct TerminationScan {
+  TerminationResult result = TerminationResult::Unclean;
+  std::string slot4;  // termination outcome
+  std::string slot5;  // ASCII structure outcome
+  std::string message;
+  PendingError error;  // the run-time error met while reading, if any
+};
+
+// Looks at the first and last 4096 bytes for NUL bytes and line ends.
+TerminationScan scanTermination(const std::string& fileName);
+
+// The VERS value of the ~Version section, 0 when none is found before the
+// data section or the file cannot be read.
+float detectVersion(const std::string& fileName);
+
+}  // namespace korrivan::certify

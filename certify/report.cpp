@@ -1,0 +1,108 @@
+#include "certify/report.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+
+#include "certify/file_names.h"
+#include "certify/run_hooks.h"
+#include "las/text_utils.h"
+
+namespace korrivan::certify {
+
+namespace {
+
+constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+std::tm localTime(std::chrono::system_clock::time_point when) {
+  std::time_t t = std::chrono::system_clock::to_time_t(when);
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  return tm;
+}
+
+std::string twoDigits(int n) {
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "%02d", n);
+  return buf;
+}
+
+std::string clockTime(const std::tm& tm) {
+  return twoDigits(tm.tm_hour) + ":" + twoDigits(tm.tm_min) + ":" + twoDigits(tm.tm_sec);
+}
+
+bool isCertifiedVersion(float v) { return v == 1.2f || v == 2.0f || v == 3.0f; }
+
+}  // namespace
+
+std::string reportDate(std::chrono::system_clock::time_point when) {
+  std::tm tm = localTime(when);
+  return twoDigits(tm.tm_mday) + "-" + kMonths[tm.tm_mon] + "-" + std::to_string(tm.tm_year + 1900) + " " +
+         clockTime(tm);
+}
+
+std::string commandLogDate(std::chrono::system_clock::time_point when) {
+  std::tm tm = localTime(when);
+  return std::string(kMonths[tm.tm_mon]) + "-" + twoDigits(tm.tm_mday) + "-" + std::to_string(tm.tm_year + 1900) +
+         " " + clockTime(tm);
+}
+
+std::string resultText(const CheckTable& table, float version) {
+  std::string v = las::numberText(version);
+  if (!anyCheckFailed(table)) return "LAS file PASSED Ver " + v + " Certification";
+  if (isCertifiedVersion(version)) return "LAS file FAILS Ver " + v + " Certification";
+  return "LAS file FAILS Certification";
+}
+
+std::string buildReport(const CheckTable& table, const ReportHeader& header) {
+  try {
+    const std::string crlf = "\r\n";
+    std::string out;
+    out += "LAS Certification Result for: " + header.lasFileName + crlf;
+    out += std::string(kAppTitle) + " Ver: " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) +
+           "." + std::to_string(kVersionRevision) + " Date: " + reportDate(header.when) + crlf;
+    out += crlf;
+    out += "Result: " + resultText(table, header.version) + crlf;
+    out += crlf;
+    for (int g = 1; g <= table.lastGroup(); ++g) {
+      if (table.title(g).empty()) continue;
+      out += twoDigits(g) + ": " + table.title(g) + crlf;
+      bool groupFailed = false;
+      for (int r = 1; r <= kLastRow; ++r) {
+        const std::string& name = table.checkName(g, r);
+        if (name.empty()) continue;
+        const std::string& outcome = table.outcome(g, r);
+        if (outcome.empty()) {
+          out += std::string(8, ' ') + rowLetter(r) + ". " + name + crlf;
+        } else {
+          groupFailed = true;
+          out += std::string("Failed: ") + rowLetter(r) + ". " + name + crlf;
+          out += "Errors: " + las::replaceAll(outcome, crlf, crlf + "Errors: ") + crlf;
+        }
+      }
+      if (groupFailed) break;
+    }
+    return out;
+  } catch (const std::exception&) {
+    return "";
+  }
+}
+
+bool writeReport(const std::string& fileName, const std::string& reportText, RunHooks& hooks) {
+  // An old report of the same name is removed first; a failure to remove it
+  // that leaves the name writable is passed over, as creating will tell.
+  if (fileExists(fileName)) ::unlink(fileName.c_str());
+  std::FILE* f = std::fopen(fileName.c_str(), "wb");
+  if (!f) return false;
+  std::string content = reportText + "\r\n";
+  bool written = std::fwrite(content.data(), 1, content.size(), f) == content.size();
+  bool closed = std::fclose(f) == 0;
+  if (!written || !closed) return false;
+  hooks.setClipboardText(reportText);
+  return true;
+}
+
+}  // namespace korrivan::certify

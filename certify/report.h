@@ -1,0 +1,38 @@
+#pragma once
+// The certification report built from a check table, and its file.
+#include <chrono>
+#include <string>
+
+#include "certify/check_table.h"
+
+namespace korrivan::certify {
+
+class RunHooks;
+
+inline constexpr const char* kAppTitle = "Korrivan";
+inline constexpr int kVersionMajor = 2;
+inline constexpr int kVersionMinor = 0;
+inline constexpr int kVersionRevision = 0;
+
+struct ReportHeader {
+  std::string lasFileName;
+  float version = 0;
+  std::chrono::system_clock::time_point when;
+};
+
+// "dd-mmm-yyyy hh:mm:ss" and "mmm-dd-yyyy hh:mm:ss" in local time, English months.
+std::string reportDate(std::chrono::system_clock::time_point when);
+std::string commandLogDate(std::chrono::system_clock::time_point when);
+
+// The result line's text after "Result: ".
+std::string resultText(const CheckTable& table, float version);
+
+// The report, every line ending in CR LF; listing stops after the first
+// group that holds a failed or not-performed check.
+std::string buildReport(const CheckTable& table, const ReportHeader& header);
+
+// Replaces the file with the report text and a line end, then hands the text
+// to the clipboard. True when the file was written and closed.
+bool writeReport(const std::string& fileName, const std::string& reportText, RunHooks& hooks);
+
+}  // namespace korrivan::certify

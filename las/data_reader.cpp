@@ -1,0 +1,255 @@
+#include "las/data_reader.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "las/line_parser.h"
+#include "las/line_source.h"
+#include "las/section_directory.h"
+#include "las/text_utils.h"
+
+namespace korrivan::las {
+
+namespace {
+
+// Fields of a trimmed line where runs of spaces are one separator.
+std::size_t countSpaceSeparated(std::string_view t) {
+  if (t.empty()) return 0;
+  std::size_t fields = 1;
+  const char* p = t.data();
+  const char* end = p + t.size();
+  while (p < end) {
+    if (*p == ' ') {
+      ++fields;
+      while (p < end && *p == ' ') ++p;
+    } else {
+      ++p;
+    }
+  }
+  return fields;
+}
+
+char effective(char delimiter) { return delimiter == '\0' ? ' ' : delimiter; }
+
+}  // namespace
+
+std::size_t countDataFields(std::string_view line, char delimiter) {
+  delimiter = effective(delimiter);
+  const bool quoted = std::memchr(line.data(), '"', line.size()) != nullptr;
+  if (!quoted && delimiter != ' ') return static_cast<std::size_t>(std::count(line.begin(), line.end(), delimiter)) + 1;
+  if (!quoted) return countSpaceSeparated(trimSpaces(line));
+  std::string_view t = trimSpaces(line);
+  return t.empty() ? 1 : countFields(t, std::string_view(&delimiter, 1));
+}
+
+std::vector<std::string> splitDataFields(std::string_view line, char delimiter) {
+  delimiter = effective(delimiter);
+  const bool quoted = line.find('"') != std::string_view::npos;
+  if (!quoted && delimiter != ' ') {
+    std::vector<std::string> out;
+    std::size_t from = 0;
+    for (;;) {
+      std::size_t hit = line.find(delimiter, from);
+      out.emplace_back(line.substr(from, hit == std::string_view::npos ? std::string_view::npos : hit - from));
+      if (hit == std::string_view::npos) return out;
+      from = hit + 1;
+    }
+  }
+  return splitFields(trimSpaces(line), std::string_view(&delimiter, 1));
+}
+
+bool readCurveDefinitions(CurveTable& table, SectionDirectory& directory, std::string_view curveSectionName) {
+  table.assign(1, CurveRow{});
+  try {
+    auto start = curveSectionName.empty() ? std::nullopt : directory.sectionStart(curveSectionName);
+    if (!start) return false;
+    LineSource src(directory.fileName());
+    src.seek(*start);
+    std::string_view raw;
+    bool first = true;
+    while (src.next(raw)) {
+      std::string upper = toUpper(trimSpaces(raw));
+      if (upper.empty() || upper.find('~') != std::string::npos) break;
+      if (classifyLine(upper) != LineKind::ParameterLine) continue;
+      if (!first) table.emplace_back();
+      first = false;
+      CurveRow& row = table.back();
+      row[0] = std::string(trimSpaces(getMnemonic(upper)));
+      row[1] = std::string(trimSpaces(getUnit(upper)));
+      row[2] = std::string(trimSpaces(getValue(upper)));
+      row[3] = std::string(trimSpaces(getDescription(upper)));
+    }
+    return true;
+  } catch (const std::exception&) {
+    table.assign(1, CurveRow{});
+    return false;
+  }
+}
+
+namespace {
+
+struct LineStat {
+  std::int64_t fields;
+  std::int64_t length;
+};
+
+// n / 2 rounded to the nearest integer, halves to the even neighbour.
+std::int64_t halfRoundedEven(std::int64_t n) {
+  std::int64_t q = n / 2;
+  if (n % 2 == 0) return q;
+  return (q % 2 == 0) ? q : q + 1;
+}
+
+std::string countsText(const std::vector<LineStat>& stats, std::size_t from, std::size_t to) {
+  std::string out;
+  for (std::size_t i = from; i < to && i < stats.size(); ++i) out += std::to_string(stats[i].fields);
+  return out;
+}
+
+// Longest line still taken as one record of a known length.
+constexpr std::int64_t kMaxSingleLineLength = 32765;
+
+WrapStructure wrapFromStats(const std::vector<LineStat>& stats) {
+  WrapStructure w;
+  w.result = WrapResult::Undetermined;
+  if (stats.empty()) return w;
+  const LineStat& first = stats.front();
+  bool allSame = std::all_of(stats.begin(), stats.end(), [&](const LineStat& s) { return s.fields == first.fields; });
+  if (allSame) {
+    if (first.length <= kMaxSingleLineLength) {
+      w.result = WrapResult::Unwrapped;
+      w.linesPerDepth = 1;
+      w.recordLength = first.length + 2;
+      w.valuesPerRecord = first.fields;
+    }
+    return w;
+  }
+  const auto n = static_cast<std::int64_t>(stats.size());
+  const std::int64_t m = halfRoundedEven(n);
+  for (std::int64_t l = 1; l <= m + 1; ++l) {
+    const auto ul = static_cast<std::size_t>(l);
+    std::string pattern = countsText(stats, 0, ul);
+    std::string next = countsText(stats, ul, 2 * ul);
+    if (pattern != next) continue;
+    if (pattern.front() != '1') return w;
+    w.result = WrapResult::Wrapped;
+    w.linesPerDepth = static_cast<int>(l);
+    for (std::size_t i = 0; i < ul && i < stats.size(); ++i) {
+      w.recordLength += stats[i].length + 2;
+      w.valuesPerRecord += stats[i].fields;
+    }
+    return w;
+  }
+  return w;
+}
+
+std::optional<std::int64_t> dataSectionStart(SectionDirectory& dir) {
+  for (std::string_view name : {std::string_view(dir.dataSectionName), std::string_view("Log_Data"),
+                                std::string_view("A")}) {
+    if (name.empty()) continue;
+    if (auto s = dir.sectionStart(name)) return s;
+  }
+  return std::nullopt;
+}
+
+bool pollCancel(DataReadContext& ctx) { return ctx.pollCancel && ctx.pollCancel(); }
+
+}  // namespace
+
+WrapStructure detectWrapStructure(DataReadContext& ctx, int channelHint, CurveTable& curves) {
+  WrapStructure notFound;
+  try {
+    auto start = dataSectionStart(ctx.directory);
+    if (!start || *start >= ctx.directory.fileSize()) {
+      notFound.result = pollCancel(ctx) ? WrapResult::NotFoundCancelled : WrapResult::NotFound;
+      return notFound;
+    }
+    std::int64_t budget;
+    if (channelHint != 0) {
+      budget = static_cast<std::int64_t>(std::floor(channelHint / 5.0 * 3.0));
+    } else {
+      readCurveDefinitions(curves, ctx.directory, ctx.directory.curveSectionName);
+      budget = static_cast<std::int64_t>(std::floor(static_cast<double>(curves.size() - 1) / 5.0 * 3.0));
+    }
+    LineSource src(ctx.directory.fileName());
+    src.seek(*start);
+    std::vector<LineStat> stats;
+    std::int64_t singles = 0, multis = 0;
+    std::string_view line;
+    while (src.next(line)) {
+      if (trimSpaces(line).empty()) continue;
+      if (pollCancel(ctx)) break;
+      std::vector<std::string> fields = splitDataFields(line, ctx.delimiter);
+      if (fields.size() > 1 || (fields.size() == 1 && !fields[0].empty())) {
+        stats.push_back({static_cast<std::int64_t>(fields.size()),
+                         src.truncated() ? src.lineLength() : static_cast<std::int64_t>(trimTrailingSpaces(line).size())});
+        (fields.size() == 1 ? singles : multis) += 1;
+      }
+      if (multis > budget || singles >= 4) break;
+    }
+    return wrapFromStats(stats);
+  } catch (const std::exception&) {
+    notFound.result = pollCancel(ctx) ? WrapResult::NotFoundCancelled : WrapResult::NotFound;
+    return notFound;
+  }
+}
+
+FirstDataLine readFirstDataLine(DataReadContext& ctx, std::string_view sectionName) {
+  FirstDataLine out;
+  try {
+    auto start = ctx.directory.sectionStart(sectionName);
+    if (!start) return out;
+    LineSource src(ctx.directory.fileName());
+    src.seek(*start);
+    std::string_view line;
+    const char delimiter = effective(ctx.delimiter);
+    while (src.next(line)) {
+      std::string_view t = trimSpaces(line);
+      if (t.empty() || t.front() == '#') continue;
+      out.line = std::string(line);
+      if (line.find(delimiter) != std::string_view::npos) {
+        out.columns = static_cast<std::int64_t>(countDataFields(line, delimiter));
+        out.columnsSet = true;
+      }
+      out.result = -1;
+      return out;
+    }
+    out.result = 1;
+    return out;
+  } catch (const std::exception&) {
+    return FirstDataLine{};
+  }
+}
+
+ColumnConsistency checkColumnCountConsistency(DataReadContext& ctx, std::string_view sectionName) {
+  ColumnConsistency out;
+  try {
+    auto start = ctx.directory.sectionStart(sectionName);
+    if (!start) return out;
+    LineSource src(ctx.directory.fileName());
+    src.seek(*start);
+    std::string_view line;
+    std::int64_t kept = -1;
+    const char delimiter = effective(ctx.delimiter);
+    while (src.next(line)) {
+      std::string_view t = trimSpaces(line);
+      if (t.empty() || t.front() == '#') continue;
+      if (t.front() == '~') break;
+      auto count = static_cast<std::int64_t>(countDataFields(t, delimiter));
+      if (kept < 0) {
+        kept = count;
+      } else if (count != kept) {
+        out.offendingLine = std::string(t);
+        out.result = -count;
+        return out;
+      }
+    }
+    out.result = kept < 0 ? -1 : kept;
+    return out;
+  } catch (const std::exception&) {
+    return ColumnConsistency{};
+  }
+}
+
+}  // namespace korrivan::las

@@ -1,0 +1,118 @@
+#include "las/line_source.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "certify/run_error.h"
+
+namespace korrivan::las {
+
+using certify::FileOp;
+using certify::RunError;
+
+LineSource::~LineSource() { close(); }
+
+void LineSource::open(const std::string& path) {
+  close();
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) throw RunError::fromErrno(errno, FileOp::Read);
+  buffer_.resize(kBlockSize);
+  seek(0);
+}
+
+void LineSource::close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+std::int64_t LineSource::fileSize() const {
+  struct stat st {};
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0) throw RunError(certify::err::BadFileMode);
+  return static_cast<std::int64_t>(st.st_size);
+}
+
+void LineSource::seek(std::int64_t offset) {
+  base_ = offset < 0 ? 0 : offset;
+  pos_ = end_ = 0;
+  atEof_ = false;
+}
+
+bool LineSource::fill() {
+  if (atEof_) return false;
+  base_ += static_cast<std::int64_t>(end_);
+  pos_ = end_ = 0;
+  for (;;) {
+    ssize_t n = ::pread(fd_, buffer_.data(), buffer_.size(), base_);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw RunError::fromErrno(errno, FileOp::Read);
+    end_ = static_cast<std::size_t>(n);
+    if (n == 0) atEof_ = true;
+    return n > 0;
+  }
+}
+
+void LineSource::keep(const char* data, std::size_t n) {
+  std::size_t room = carry_.size() < kMaxKeptLine ? kMaxKeptLine - carry_.size() : 0;
+  carry_.append(data, n < room ? n : room);
+  lineLength_ += static_cast<std::int64_t>(n);
+}
+
+bool LineSource::next(std::string_view& line) {
+  if (fd_ < 0) throw RunError(certify::err::BadFileMode);
+  if (pos_ == end_ && !fill()) return false;
+  lineStart_ = position();
+  lineLength_ = 0;
+  noLineEnd_ = false;
+  carry_.clear();
+  bool inCarry = false;
+  for (;;) {
+    const char* start = buffer_.data() + pos_;
+    std::size_t avail = end_ - pos_;
+    const void* hit = std::memchr(start, '\r', avail);
+    if (hit) {
+      std::size_t n = static_cast<std::size_t>(static_cast<const char*>(hit) - start);
+      pos_ += n + 1;
+      bool crIsLastByte = pos_ == end_;
+      if (inCarry || crIsLastByte || n > kMaxKeptLine) {
+        keep(start, n);
+        inCarry = true;
+      } else {
+        lineLength_ = static_cast<std::int64_t>(n);
+        line = std::string_view(start, n);
+      }
+      // A LF right after the CR belongs to the same line end.
+      if (pos_ == end_) fill();
+      if (pos_ < end_ && buffer_[pos_] == '\n') ++pos_;
+      if (inCarry) line = carry_;
+      return true;
+    }
+    keep(start, avail);
+    inCarry = true;
+    pos_ = end_;
+    if (!fill()) {
+      noLineEnd_ = true;
+      line = carry_;
+      return true;
+    }
+  }
+}
+
+std::string LineSource::readAt(std::int64_t offset, std::size_t count) {
+  std::string out(count, '\0');
+  std::size_t got = 0;
+  while (got < count) {
+    ssize_t n = ::pread(fd_, out.data() + got, count - got, offset + static_cast<std::int64_t>(got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw RunError::fromErrno(errno, FileOp::Read);
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  out.resize(got);
+  return out;
+}
+
+}  // namespace korrivan::las

@@ -1,0 +1,70 @@
+#pragma once
+// The one line reader of the program. It reads a file from any 64-bit byte
+// offset in large blocks and hands out lines without allocating per line.
+// A line ends at CR; CR LF counts as one line end; a lone LF stays in the
+// line. A line longer than kMaxKeptLine bytes is handed out cut to that
+// length, with its full length and a truncation flag, so that memory stays
+// bounded whatever the file holds.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korrivan::las {
+
+class LineSource {
+public:
+  static constexpr std::size_t kBlockSize = 1 << 20;
+  static constexpr std::size_t kMaxKeptLine = 16u << 20;
+
+  LineSource() = default;
+  explicit LineSource(const std::string& path) { open(path); }
+  ~LineSource();
+  LineSource(const LineSource&) = delete;
+  LineSource& operator=(const LineSource&) = delete;
+
+  // Opens the file for reading; throws RunError when it cannot be opened.
+  void open(const std::string& path);
+  void close();
+  bool isOpen() const { return fd_ >= 0; }
+
+  // Size of the open file in bytes.
+  std::int64_t fileSize() const;
+
+  // Continues reading at a 0-based byte offset.
+  void seek(std::int64_t offset);
+
+  // The next line without its line end; false at the end of the file.
+  // The view stays valid until the next call. Throws RunError on read errors.
+  bool next(std::string_view& line);
+
+  // 0-based offset of the first byte of the line last returned.
+  std::int64_t lineStart() const { return lineStart_; }
+  // 0-based offset just past the line end of the line last returned.
+  std::int64_t position() const { return base_ + static_cast<std::int64_t>(pos_); }
+  // Full length of the line last returned (beyond the kept part when cut).
+  std::int64_t lineLength() const { return lineLength_; }
+  bool truncated() const { return lineLength_ > static_cast<std::int64_t>(kMaxKeptLine); }
+  // The line last returned ended at the end of the file without a line end.
+  bool endedWithoutLineEnd() const { return noLineEnd_; }
+
+  // Reads `count` raw bytes from a 0-based offset (fewer at the end of the file).
+  std::string readAt(std::int64_t offset, std::size_t count);
+
+private:
+  bool fill();
+  void keep(const char* data, std::size_t n);
+
+  int fd_ = -1;
+  std::vector<char> buffer_;
+  std::size_t pos_ = 0;
+  std::size_t end_ = 0;
+  std::int64_t base_ = 0;  // file offset of buffer_[0]
+  bool atEof_ = false;
+  std::string carry_;
+  std::int64_t lineStart_ = 0;
+  std::int64_t lineLength_ = 0;
+  bool noLineEnd_ = false;
+};
+
+}  // namespace korrivan::las

@@ -1,0 +1,53 @@
+#include "las/parsed_section.h"
+
+#include <algorithm>
+
+#include "las/section_directory.h"
+#include "las/text_utils.h"
+
+namespace korrivan::las {
+
+namespace {
+
+// Lines that take no row: comments, blanks, and lines whose first period is
+// missing, first, or not before the last colon (positions on the untrimmed line).
+bool isSkippedLine(std::string_view line) {
+  std::string_view t = trimSpaces(line);
+  if (t.empty() || t.front() == '#') return true;
+  std::int64_t p = firstPos(line, '.');
+  std::int64_t c = lastPos(line, ':');
+  return p <= 1 || p >= c;
+}
+
+}  // namespace
+
+ParseStatus parseSection(SectionDirectory& directory, ParsedSection& table, std::string_view sectionName,
+                         const LineRules& rules) {
+  table.reset();
+  std::string text = readSectionText(directory, sectionName);
+  if (text.empty()) return ParseStatus::EmptyOrAbsent;
+  text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
+
+  std::string list = " ";
+  std::size_t from = 0;
+  while (from <= text.size()) {
+    std::size_t cr = text.find('\r', from);
+    std::string line = text.substr(from, cr == std::string::npos ? std::string::npos : cr - from);
+    from = cr == std::string::npos ? text.size() + 1 : cr + 1;
+    if (rules.delimiter != '\t') std::replace(line.begin(), line.end(), '\t', ' ');
+    if (isSkippedLine(line)) continue;
+    LasLineParts parts;
+    parts.mnemonic = getMnemonic(line);
+    parts.unit = getUnit(line);
+    parts.value = getValue(line);
+    parts.description = getDescription(line);
+    parts.format = getFormat(line);
+    parts.association = getAssociation(line, rules.delimiter);
+    if (isValidMnemonic(parts.mnemonic, rules.version)) list += parts.mnemonic + " ";
+    table.rows.push_back(std::move(parts));
+  }
+  table.rows[0].mnemonic = list;
+  return ParseStatus::Read;
+}
+
+}  // namespace korrivan::las

@@ -1,0 +1,192 @@
+#include "las/section_directory.h"
+
+#include "certify/file_names.h"
+#include "las/line_source.h"
+#include "las/text_utils.h"
+
+namespace korrivan::las {
+
+TitleParts parseSectionTitle(std::string_view line) {
+  TitleParts t;
+  std::string_view s = trimSpaces(line);
+  if (s.size() < 2 || s.front() != '~') return t;
+  std::string_view rest = trimSpaces(s.substr(1));
+  std::size_t bar = rest.find('|');
+  if (bar != std::string_view::npos) {
+    std::string_view assoc = trimSpaces(rest.substr(bar + 1));
+    if (assoc.find(' ') != std::string_view::npos) assoc = trimSpaces(before(assoc, ' '));
+    t.association = assoc.empty() ? " " : std::string(assoc);
+    rest = trimSpaces(rest.substr(0, bar));
+  }
+  if (rest.find(' ') != std::string_view::npos) rest = trimSpaces(before(rest, ' '));
+  t.name = std::string(rest);
+  return t;
+}
+
+SectionIndex splitSectionIndex(std::string_view name) {
+  SectionIndex r;
+  std::string_view n = trimSpaces(name);
+  std::size_t open = n.find('[');
+  std::size_t close = n.find(']');
+  if (open == std::string_view::npos && close == std::string_view::npos) {
+    r.baseName = std::string(trimSpaces(before(n, ' ')));
+    return r;
+  }
+  if (open == std::string_view::npos || close == std::string_view::npos || close < open) return r;
+  if (n.back() != ']' || n.find('[', open + 1) != std::string_view::npos ||
+      n.find(']', close + 1) != std::string_view::npos)
+    return r;
+  std::string_view digits = n.substr(open + 1, close - open - 1);
+  if (digits.find_first_not_of("0123456789") != std::string_view::npos) return r;
+  int index = 0;
+  for (char c : digits) {
+    index = index * 10 + (c - '0');
+    if (index > 32767) return r;  // beyond a 16-bit index: not a readable index
+  }
+  r.index = index;
+  r.baseName = std::string(trimSpaces(before(trimSpaces(n.substr(0, open)), ' ')));
+  return r;
+}
+
+SectionKind sectionKindOf(std::string_view name, float version) {
+  const bool classic = version != 3.0f;
+  auto is = [&](std::string_view word) { return iequals(name, word); };
+  if (is("Version") || is("Well") || (classic && (is("Other") || is("V") || is("W") || is("O"))))
+    return SectionKind::Header;
+  if (is("ASCII") || icontains(name, "_Data") || (classic && is("A"))) return SectionKind::Data;
+  if (is("Curve") || icontains(name, "_Definition") || (classic && is("C"))) return SectionKind::Definition;
+  if (is("Parameter") || icontains(name, "_Parameter") || (classic && is("P"))) return SectionKind::Parameter;
+  return SectionKind::Other;
+}
+
+bool SectionDirectory::scan(const std::string& fileName, float version) {
+  if (!certify::fileExists(fileName)) return false;
+  try {
+    LineSource src(fileName);
+    fileSize_ = src.fileSize();
+    std::string_view line;
+    while (src.next(line)) {
+      std::size_t first = line.find_first_not_of(' ');
+      if (first == std::string_view::npos || line[first] != '~') continue;
+      TitleParts title = parseSectionTitle(line);
+      if (title.name.empty()) continue;
+      SectionRow row;
+      row.name = std::move(title.name);
+      row.association = std::move(title.association);
+      row.start = src.position();
+      row.titleStart = src.lineStart();
+      row.index = splitSectionIndex(row.name).index;
+      if (version == 3.0f && iequals(row.name, "ASCII") && trimSpaces(row.association).empty())
+        row.association = "Curve";
+      rows_.push_back(std::move(row));
+    }
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+void SectionDirectory::build(const std::string& fileName, float version) {
+  rows_.clear();
+  groups_.clear();
+  fileName_ = fileName;
+  version_ = version;
+  fileSize_ = 0;
+  scan(fileName, version);
+  if (version != 3.0f) {
+    const SectionRow* lastCurve = nullptr;
+    for (const SectionRow& r : rows_)
+      if (istartsWith(r.name, "C")) lastCurve = &r;
+    if (lastCurve) {
+      std::string curve = lastCurve->name;
+      for (SectionRow& r : rows_)
+        if (iequals(r.name, "ASCII") || iequals(r.name, "A")) {
+          r.association = curve;
+          break;
+        }
+    }
+  }
+  for (SectionRow& r : rows_) {
+    r.kind = sectionKindOf(r.name, version);
+    std::size_t underscore = r.name.find('_');
+    if (underscore == std::string::npos) continue;
+    std::string prefix(trimSpaces(std::string_view(r.name).substr(0, underscore)));
+    bool known = false;
+    for (const std::string& g : groups_) known = known || iequals(g, prefix);
+    if (!known) groups_.push_back(prefix);
+  }
+}
+
+bool SectionDirectory::locateMainSections(const std::string& fileName, float version) {
+  dataSectionName.clear();
+  curveSectionName.clear();
+  parameterSectionName.clear();
+  mainSectionsFound = false;
+  rows_.clear();
+  groups_.clear();
+  build(fileName, version);
+  const bool v3 = version == 3.0f;
+
+  auto pick = [&](std::string_view longName, std::string_view letter, std::string_view logBase) -> std::string {
+    for (const SectionRow& r : rows_)
+      if (iequals(r.name, longName) || (!v3 && iequals(r.name, letter))) return r.name;
+    if (!v3) return "";
+    for (const SectionRow& r : rows_) {
+      SectionIndex si = splitSectionIndex(r.name);
+      if (iequals(si.baseName, logBase)) return (si.index == 1 || si.index == -1) ? r.name : "";
+    }
+    return "";
+  };
+  curveSectionName = pick("Curve", "C", "Log_Definition");
+  dataSectionName = pick("ASCII", "A", "Log_Data");
+  parameterSectionName = pick("Parameter", "P", "Log_Parameter");
+  mainSectionsFound = v3 ? !(curveSectionName.empty() && dataSectionName.empty() && parameterSectionName.empty())
+                         : !(curveSectionName.empty() && dataSectionName.empty());
+  return certify::fileExists(fileName);
+}
+
+const SectionRow* SectionDirectory::find(std::string_view name) const {
+  for (const SectionRow& r : rows_)
+    if (iequals(r.name, name)) return &r;
+  return nullptr;
+}
+
+std::optional<std::int64_t> SectionDirectory::sectionStart(std::string_view name, std::string* storedName) {
+  if (rows_.empty() && !fileName_.empty()) build(fileName_, version_);
+  const SectionRow* row = find(name);
+  if (!row) return std::nullopt;
+  if (storedName) *storedName = row->name;
+  return row->start;
+}
+
+std::string readSectionText(SectionDirectory& directory, std::string_view sectionName) {
+  // Header sections are small; a body beyond this size is read only this far.
+  constexpr std::int64_t kMaxSectionText = 64ll << 20;
+  if (directory.rows().empty() && !directory.fileName().empty()) directory.sectionStart(sectionName);
+  const auto& rows = directory.rows();
+  std::size_t i = 0;
+  while (i < rows.size() && !iequals(rows[i].name, sectionName)) ++i;
+  if (i == rows.size()) return "";
+  try {
+    LineSource src(directory.fileName());
+    std::int64_t s = rows[i].start;
+    bool last = i + 1 == rows.size();
+    std::int64_t e = last ? src.fileSize() : rows[i + 1].start;
+    std::string nextName = last ? "" : rows[i + 1].name;
+    if (s >= e) return "";
+    bool cut = e - s > kMaxSectionText;
+    std::string chunk = src.readAt(s, static_cast<std::size_t>(cut ? kMaxSectionText : e - s));
+    if (cut) {
+      std::size_t lastCr = chunk.rfind('\r');
+      chunk.resize(lastCr == std::string::npos ? 0 : lastCr + 1);
+      return chunk;
+    }
+    std::size_t k = irfind(chunk, "~" + nextName);
+    if (k != std::string::npos) chunk.resize(k >= 1 ? k - 1 : 0);
+    return chunk;
+  } catch (const std::exception&) {
+    return "";
+  }
+}
+
+}  // namespace korrivan::las

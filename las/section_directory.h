@@ -1,0 +1,86 @@
+#pragma once
+// The directory of a LAS file's sections: one row per title line ("~..."),
+// in file order, with the section's name, association, the byte offset of
+// its body, its [n] index and its kind. The directory also names the data,
+// curve and parameter sections a certification works with.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korrivan::las {
+
+enum class SectionKind : std::int16_t { Header = 0, Data = 1, Definition = 2, Parameter = 3, Other = 4 };
+
+struct SectionRow {
+  std::string name;         // first word after "~", as written
+  std::string association;  // first word after "|"; " " for a bare "|"; "" without "|"
+  std::int64_t start = 0;   // 0-based offset of the first byte after the title line's line end
+  std::int64_t titleStart = 0;  // 0-based offset of the title line itself
+  int index = -1;           // n of a trailing "[n]", or -1
+  SectionKind kind = SectionKind::Other;
+};
+
+struct TitleParts {
+  std::string name;
+  std::string association;
+};
+
+// The name and association of a title line (empty name: not a title).
+TitleParts parseSectionTitle(std::string_view line);
+
+struct SectionIndex {
+  std::string baseName;  // empty when the brackets are arranged wrongly
+  int index = -1;
+};
+SectionIndex splitSectionIndex(std::string_view name);
+
+// The kind of a section name for a file of the given version.
+SectionKind sectionKindOf(std::string_view name, float version);
+
+class SectionDirectory {
+public:
+  // Scans the file's title lines; a file that cannot be read gives an empty
+  // directory. `version` decides whether one-letter names count.
+  void build(const std::string& fileName, float version);
+
+  // Builds the directory and names the main sections; false when the file
+  // could not be read.
+  bool locateMainSections(const std::string& fileName, float version);
+
+  // Offset of the first section of that name (built on demand for the
+  // remembered file); nullopt when there is none. `storedName` gets the
+  // name as written in the file.
+  std::optional<std::int64_t> sectionStart(std::string_view name, std::string* storedName = nullptr);
+
+  // Row of the first section of that name, or nullptr.
+  const SectionRow* find(std::string_view name) const;
+
+  const std::vector<SectionRow>& rows() const { return rows_; }
+  const std::vector<std::string>& groups() const { return groups_; }
+  const std::string& fileName() const { return fileName_; }
+  std::int64_t fileSize() const { return fileSize_; }
+  bool empty() const { return rows_.empty(); }
+
+  std::string dataSectionName;
+  std::string curveSectionName;
+  std::string parameterSectionName;
+  bool mainSectionsFound = false;
+
+private:
+  bool scan(const std::string& fileName, float version);
+
+  std::vector<SectionRow> rows_;
+  std::vector<std::string> groups_;
+  std::string fileName_;
+  float version_ = -999.25f;
+  std::int64_t fileSize_ = 0;
+};
+
+// The raw text of a section's body: from its start up to the line end
+// before the next section's title (to the end of the file for the last
+// section). Empty when the section is absent or cannot be read.
+std::string readSectionText(SectionDirectory& directory, std::string_view sectionName);
+
+}  // namespace korrivan::las

@@ -1,0 +1,153 @@
+#include "las/text_utils.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace korrivan::las {
+
+std::string_view trimLeadingSpaces(std::string_view s) {
+  std::size_t b = s.find_first_not_of(' ');
+  return b == std::string_view::npos ? std::string_view{} : s.substr(b);
+}
+
+std::string_view trimTrailingSpaces(std::string_view s) {
+  std::size_t e = s.find_last_not_of(' ');
+  return e == std::string_view::npos ? std::string_view{} : s.substr(0, e + 1);
+}
+
+std::string_view trimSpaces(std::string_view s) { return trimTrailingSpaces(trimLeadingSpaces(s)); }
+
+char toUpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+std::string toUpper(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = toUpperAscii(c);
+  return out;
+}
+
+bool iequals(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (toUpperAscii(a[i]) != toUpperAscii(b[i])) return false;
+  return true;
+}
+
+bool istartsWith(std::string_view s, std::string_view prefix) {
+  return s.size() >= prefix.size() && iequals(s.substr(0, prefix.size()), prefix);
+}
+
+bool iendsWith(std::string_view s, std::string_view suffix) {
+  return s.size() >= suffix.size() && iequals(s.substr(s.size() - suffix.size()), suffix);
+}
+
+std::size_t ifind(std::string_view s, std::string_view needle, std::size_t from) {
+  if (needle.empty()) return from <= s.size() ? from : std::string_view::npos;
+  if (s.size() < needle.size()) return std::string_view::npos;
+  for (std::size_t i = from; i + needle.size() <= s.size(); ++i)
+    if (iequals(s.substr(i, needle.size()), needle)) return i;
+  return std::string_view::npos;
+}
+
+std::size_t irfind(std::string_view s, std::string_view needle) {
+  if (needle.empty()) return s.size();
+  if (s.size() < needle.size()) return std::string_view::npos;
+  for (std::size_t i = s.size() - needle.size() + 1; i-- > 0;)
+    if (iequals(s.substr(i, needle.size()), needle)) return i;
+  return std::string_view::npos;
+}
+
+bool icontains(std::string_view s, std::string_view needle) {
+  return ifind(s, needle) != std::string_view::npos;
+}
+
+std::string_view before(std::string_view s, char c) {
+  std::size_t p = s.find(c);
+  return p == std::string_view::npos ? s : s.substr(0, p);
+}
+
+template <typename T>
+static std::string shortestText(T value) {
+  if (value == 0) return "0";  // also turns -0 into "0"
+  char buf[64];
+  auto res = std::to_chars(buf, buf + sizeof buf, value);
+  std::string out(buf, res.ptr);
+  // Plain form for a number written with an exponent in shortest form:
+  // keep the exponent, in capitals, as the classic formatter did ("1E+20").
+  std::size_t e = out.find('e');
+  if (e != std::string::npos) out[e] = 'E';
+  return out;
+}
+
+std::string numberText(double value) { return shortestText(value); }
+std::string numberText(float value) { return shortestText(value); }
+
+// Length of the longest decimal number at the start of s (sign, digits,
+// point, digits, exponent), 0 when s does not start with a number.
+static std::size_t numberPrefixLength(std::string_view s) {
+  std::size_t i = 0;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+  std::size_t digits = 0;
+  while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++digits;
+  if (i < s.size() && s[i] == '.') {
+    ++i;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++digits;
+  }
+  if (digits == 0) return 0;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E' || s[i] == 'd' || s[i] == 'D')) {
+    std::size_t j = i + 1;
+    if (j < s.size() && (s[j] == '+' || s[j] == '-')) ++j;
+    std::size_t expDigits = 0;
+    while (j < s.size() && s[j] >= '0' && s[j] <= '9') ++j, ++expDigits;
+    if (expDigits > 0) i = j;
+  }
+  return i;
+}
+
+static double convertNumber(std::string_view text) {
+  std::string t(text);
+  for (char& c : t)
+    if (c == 'd' || c == 'D') c = 'E';
+  std::size_t skip = (!t.empty() && t[0] == '+') ? 1 : 0;
+  double v = 0;
+  auto res = std::from_chars(t.data() + skip, t.data() + t.size(), v);
+  if (res.ec == std::errc::result_out_of_range) {
+    // from_chars leaves v untouched on range errors: decide by the exponent sign.
+    bool tiny = t.find("E-") != std::string::npos;
+    bool neg = !t.empty() && t[0] == '-';
+    v = tiny ? 0.0 : (neg ? -HUGE_VAL : HUGE_VAL);
+  }
+  return v;
+}
+
+double leadingNumber(std::string_view s) {
+  s = trimLeadingSpaces(s);
+  while (!s.empty() && s.front() == '\t') s.remove_prefix(1);
+  std::size_t n = numberPrefixLength(s);
+  return n == 0 ? 0.0 : convertNumber(s.substr(0, n));
+}
+
+std::optional<double> parseNumber(std::string_view s) {
+  s = trimSpaces(s);
+  if (s.empty()) return std::nullopt;
+  std::size_t n = numberPrefixLength(s);
+  if (n == 0 || n != s.size()) return std::nullopt;
+  return convertNumber(s);
+}
+
+bool isNumeric(std::string_view s) { return parseNumber(s).has_value(); }
+
+std::string replaceAll(std::string_view s, std::string_view from, std::string_view to) {
+  std::string out;
+  if (from.empty()) return std::string(s);
+  std::size_t pos = 0;
+  while (true) {
+    std::size_t hit = s.find(from, pos);
+    if (hit == std::string_view::npos) break;
+    out.append(s.substr(pos, hit - pos)).append(to);
+    pos = hit + from.size();
+  }
+  out.append(s.substr(pos));
+  return out;
+}
+
+}  // namespace korrivan::las

@@ -1,0 +1,157 @@
+// Section titles, kinds by version and the main sections of a run.
+#include <gtest/gtest.h>
+
+#include "las/line_source.h"
+#include "las/section_directory.h"
+#include "support/las_fixture.h"
+
+using namespace korrivan::las;
+using korrivan::test::ScratchDir;
+
+namespace {
+
+TEST(SectionTitle, NamesAndAssociations) {
+  struct Case { const char* line; const char* name; const char* assoc; };
+  const Case cases[] = {
+      {"~Version Information", "Version", ""},
+      {"~A  DEPTH  GR", "A", ""},
+      {"~Log_Data | Log_Definition", "Log_Data", "Log_Definition"},
+      {"~Log_Definition[2]", "Log_Definition[2]", ""},
+      {"~Parameter|", "Parameter", " "},
+      {"   ~Core_Data|Core_Definition extra", "Core_Data", "Core_Definition"},
+      {"~", "", ""},
+      {"Version", "", ""},
+  };
+  for (const Case& c : cases) {
+    TitleParts t = parseSectionTitle(c.line);
+    EXPECT_EQ(t.name, c.name) << c.line;
+    EXPECT_EQ(t.association, c.assoc) << c.line;
+  }
+}
+
+TEST(SectionTitle, IndexSplitting) {
+  EXPECT_EQ(splitSectionIndex("Log_Data[1]").baseName, "Log_Data");
+  EXPECT_EQ(splitSectionIndex("Log_Data[1]").index, 1);
+  EXPECT_EQ(splitSectionIndex("Log_Data[]").index, 0);
+  EXPECT_EQ(splitSectionIndex("Log_Data").index, -1);
+  EXPECT_EQ(splitSectionIndex("Log_Data").baseName, "Log_Data");
+  EXPECT_EQ(splitSectionIndex("Log_Data[x]").baseName, "");
+  EXPECT_EQ(splitSectionIndex("Log_Data[1").baseName, "");
+  EXPECT_EQ(splitSectionIndex("Log]Data[").baseName, "");
+  EXPECT_EQ(splitSectionIndex("Log_Data[1][2]").baseName, "");
+  EXPECT_EQ(splitSectionIndex("Log_Data[1]x").baseName, "");
+}
+
+TEST(Directory, OneLetterTitlesByVersion) {
+  ScratchDir dir;
+  std::string file = dir.writeLas("v.las", {"~V", "VERS. 2.0 : v", "~W", "~C", "DEPT.M : d", "~A", "1"});
+  SectionDirectory d;
+  ASSERT_TRUE(d.locateMainSections(file, 2.0f));
+  ASSERT_EQ(d.rows().size(), 4u);
+  EXPECT_EQ(d.rows()[0].kind, SectionKind::Header);
+  EXPECT_EQ(d.rows()[1].kind, SectionKind::Header);
+  EXPECT_EQ(d.rows()[2].kind, SectionKind::Definition);
+  EXPECT_EQ(d.rows()[3].kind, SectionKind::Data);
+  EXPECT_EQ(d.rows()[3].association, "C");
+  EXPECT_EQ(d.curveSectionName, "C");
+  EXPECT_EQ(d.dataSectionName, "A");
+  EXPECT_TRUE(d.mainSectionsFound);
+
+  ASSERT_TRUE(d.locateMainSections(file, 3.0f));
+  for (const SectionRow& r : d.rows()) EXPECT_EQ(r.kind, SectionKind::Other) << r.name;
+  EXPECT_EQ(d.dataSectionName, "");
+  EXPECT_FALSE(d.mainSectionsFound);
+}
+
+TEST(Directory, Version3SectionsGroupsAndIndexes) {
+  ScratchDir dir;
+  std::string file = dir.writeLas("v3.las", {"~Version", "~Well", "~Core_Definition", "~Core_Data|Core_Definition",
+                                             "~Log_Definition[2]", "~Log_Data[2]|Log_Definition[2]", "~ASCII"});
+  SectionDirectory d;
+  d.locateMainSections(file, 3.0f);
+  EXPECT_EQ(d.groups(), (std::vector<std::string>{"Core", "Log"}));
+  EXPECT_EQ(d.rows().back().association, "Curve");
+  EXPECT_EQ(d.dataSectionName, "ASCII");
+  EXPECT_EQ(d.curveSectionName, "");  // the first Log_Definition has index 2
+  EXPECT_EQ(d.rows()[4].index, 2);
+}
+
+TEST(Directory, StartsPointAfterTitlesAlsoWhenIndentedAndWithCapitals) {
+  ScratchDir dir;
+  std::string file = dir.write("s.las", "~VERSION INFORMATION\r\n VERS. 2.0 : v\r\n   ~CURVE INFORMATION\r\nDEPT.M : d\r\n");
+  SectionDirectory d;
+  d.locateMainSections(file, 2.0f);
+  ASSERT_EQ(d.rows().size(), 2u);
+  EXPECT_EQ(d.curveSectionName, "CURVE");
+  auto start = d.sectionStart("curve");
+  ASSERT_TRUE(start.has_value());
+  EXPECT_EQ(*start, static_cast<std::int64_t>(std::string("~VERSION INFORMATION\r\n VERS. 2.0 : v\r\n   ~CURVE INFORMATION\r\n").size()));
+  EXPECT_FALSE(d.sectionStart("Well").has_value());
+}
+
+TEST(Directory, BadInputGivesAClearOutcome) {
+  ScratchDir dir;
+  // A title at the very end of the file, unbalanced brackets, NUL bytes.
+  static const char kBytes[] = "~Version\r\nx\0y\r\n~Log_Data[1\r\n~Well]";
+  std::string file = dir.write("bad.las", std::string(kBytes, sizeof kBytes - 1));
+  SectionDirectory d;
+  d.build(file, 3.0f);
+  ASSERT_EQ(d.rows().size(), 3u);
+  EXPECT_EQ(d.rows()[1].name, "Log_Data[1");
+  EXPECT_EQ(d.rows()[1].index, -1);
+  EXPECT_EQ(d.rows()[2].start, d.fileSize());
+  EXPECT_EQ(readSectionText(d, "Well]"), "");
+
+  SectionDirectory missing;
+  missing.build((dir.path() / "absent.las").string(), 2.0f);
+  EXPECT_TRUE(missing.empty());
+  EXPECT_FALSE(missing.sectionStart("Version").has_value());
+}
+
+TEST(LineSource, LineEndsAndPositions) {
+  ScratchDir dir;
+  std::string file = dir.write("ends.las", "a\r\nb\rc\nd\r\r\ne");
+  LineSource src(file);
+  std::vector<std::string> lines;
+  std::vector<std::int64_t> starts;
+  std::string_view l;
+  while (src.next(l)) {
+    lines.emplace_back(l);
+    starts.push_back(src.lineStart());
+  }
+  EXPECT_EQ(lines, (std::vector<std::string>{"a", "b", "c\nd", "", "e"}));
+  EXPECT_EQ(starts, (std::vector<std::int64_t>{0, 3, 5, 9, 11}));
+  EXPECT_TRUE(src.endedWithoutLineEnd());
+}
+
+TEST(LineSource, HugeLineIsCutButMeasured) {
+  ScratchDir dir;
+  const std::size_t big = LineSource::kMaxKeptLine + 3 * LineSource::kBlockSize + 17;
+  std::string text(big, '7');
+  text += "\r\nnext\r\n";
+  std::string file = dir.write("huge.las", text);
+  LineSource src(file);
+  std::string_view l;
+  ASSERT_TRUE(src.next(l));
+  EXPECT_EQ(l.size(), LineSource::kMaxKeptLine);
+  EXPECT_EQ(src.lineLength(), static_cast<std::int64_t>(big));
+  EXPECT_TRUE(src.truncated());
+  ASSERT_TRUE(src.next(l));
+  EXPECT_EQ(l, "next");
+  EXPECT_FALSE(src.next(l));
+}
+
+TEST(LineSource, CrLfSplitAcrossBlocks) {
+  ScratchDir dir;
+  std::string first(LineSource::kBlockSize - 1, 'x');
+  std::string file = dir.write("split.las", first + "\r\nsecond\r\n");
+  LineSource src(file);
+  std::string_view l;
+  ASSERT_TRUE(src.next(l));
+  EXPECT_EQ(l.size(), first.size());
+  ASSERT_TRUE(src.next(l));
+  EXPECT_EQ(l, "second");
+  EXPECT_FALSE(src.next(l));
+}
+
+}  // namespace
