@@ -1,8 +1,289 @@
 #include "certify/drivers.h"
 
+#include <cmath>
+
+#include "certify/command_log.h"
+#include "checks/family.h"
+#include "las/text_utils.h"
+
 namespace korrivan::certify {
 
-RunResult aaCertify3(Session&, RunHooks&) { return RunResult::Stopped; }
-RunResult aaCertify2(Session&, RunHooks&) { return RunResult::Stopped; }
+namespace {
+
+using checks::Family;
+using checks::invokeFamily;
+
+// Ends the driver: the run is over, completed, cancelled or stopped.
+struct EndRun {
+  RunResult result;
+};
+
+// The run was stopped by an error (or cancelled): the driver's error exit.
+struct ErrorExit {};
+
+bool askToCancel(RunHooks& hooks) {
+  if (!hooks.interactive()) return false;
+  return hooks.messageBox(MessageIcon::Question, kCancelTitle, kCancelQuestion, MessageButtons::YesNo,
+                          MessageAnswer::No) == MessageAnswer::Yes;
+}
+
+void showGroupProgress(RunHooks& hooks, int group, int lastGroup) {
+  int percent = static_cast<int>(std::lround(static_cast<double>(group) / lastGroup * 100.0));
+  hooks.showProgress(percent, "Doing check " + std::to_string(group) + " (Press ESC to cancel...)");
+}
+
+void recordByResult(CheckTable& table, int group, FamilyResult result, const OutcomeSlots& slots) {
+  if (result == FamilyResult::AllPassed) return;
+  recordGroupResults(table, group, slots);
+  if (result == FamilyResult::InternalError) throw ErrorExit{};
+}
+
+// Slots for a group: " " for each row of the catalogue that holds a check.
+OutcomeSlots slotsForGroup(const CheckTable& table, int group) {
+  OutcomeSlots slots;
+  for (int k = 1; k <= kLastRow; ++k)
+    if (!table.checkName(group, k).empty()) slots[static_cast<std::size_t>(k)] = " ";
+  return slots;
+}
+
+FamilyResult runFamily(Family family, CertifyRun& run, OutcomeSlots& slots) {
+  if (!family) {  // family not part of this build: the group reads as passed
+    for (std::string& slot : slots) slot.clear();
+    return FamilyResult::AllPassed;
+  }
+  return invokeFamily(family, run, slots);
+}
+
+void lookUpIndexValues(CertifyRun& run) {
+  run.strt = checks::lookupParamValue(run.wellSection, "STRT");
+  run.stop = checks::lookupParamValue(run.wellSection, "STOP");
+  run.step = checks::lookupParamValue(run.wellSection, "STEP");
+  run.nullValue = checks::lookupParamValue(run.wellSection, "NULL");
+}
+
+void readDelimiter(CertifyRun& run) {
+  run.delimiter = checks::delimiterFromDlm(checks::readHeaderValue(run.directory, "DLM", "Version", run.version).value);
+}
+
+void parseMainSections(CertifyRun& run, bool oneLetterFallback) {
+  const las::LineRules rules = run.lineRules();
+  auto parse = [&](las::ParsedSection& table, std::string_view name, std::string_view letter) {
+    if (las::parseSection(run.directory, table, name, rules) == las::ParseStatus::EmptyOrAbsent && oneLetterFallback)
+      las::parseSection(run.directory, table, letter, rules);
+  };
+  parse(run.versionSection, "Version", "V");
+  parse(run.wellSection, "Well", "W");
+  run.curveSection.reset();
+  run.parameterSection.reset();
+  if (!run.directory.curveSectionName.empty())
+    las::parseSection(run.directory, run.curveSection, run.directory.curveSectionName, rules);
+  if (!run.directory.parameterSectionName.empty())
+    las::parseSection(run.directory, run.parameterSection, run.directory.parameterSectionName, rules);
+}
+
+void logDriverError(CertifyRun& run, const char* driver, const PendingError& e, bool plainWhenNone) {
+  if (plainWhenNone && e.number == 0) {
+    appendCommandLog(run.session, std::string("Error: Error in ") + driver + ":");
+    return;
+  }
+  appendCommandLog(run.session, std::string("Error: VB Error in ") + driver + ": " + e.text + ". Error #" +
+                                    std::to_string(e.number));
+}
+
+// Families of the later groups, wired in as they are built.
+struct Families {
+  Family lineSyntax3 = nullptr;
+  Family wellV3 = nullptr;
+  Family indexRange = nullptr;
+  Family columnData3 = nullptr;
+  Family associations = nullptr;
+  Family arrayChannels = nullptr;
+  Family lineSyntax2 = nullptr;
+  Family wellV2 = nullptr;
+  Family asciiV2 = nullptr;
+};
+const Families kFamilies{};
+
+// ---- version 3.0 ------------------------------------------------------------
+
+class Certify3 {
+public:
+  explicit Certify3(CertifyRun& run) : run_(run), table_(run.session.tables.v3) {}
+
+  RunResult run() {
+    BusyPointer busy(run_.hooks);
+    try {
+      runGroups();
+      run_.hooks.letEventsRun();
+      return RunResult::Completed;
+    } catch (const EndRun& end) {
+      return end.result;
+    } catch (const ErrorExit&) {
+      return errorExit(run_.familyError);
+    } catch (const std::exception& e) {
+      return errorExit(pendingError(e));
+    }
+  }
+
+private:
+  void runGroups() {
+    Session& s = run_.session;
+    // The catalogue is written again at once, so that a run ending in group 1
+    // still lists the check that decided it.
+    clearCheckTable(table_);
+    fillCheckCatalogue(s.tables, "", s.doWrap);
+    run_.directory.setFile(run_.fileName, run_.version);
+
+    OutcomeSlots slots;
+    group(1, checks::checkTildeLinesV3, slots);
+
+    readDelimiter(run_);
+    run_.directory.locateMainSections(run_.fileName, run_.version);
+    fillCheckCatalogue(s.tables, run_.directory.dataSectionName, s.doWrap);
+    parseMainSections(run_, false);
+
+    slots = slotsForGroup(table_, 2);
+    group(2, checks::checkVersionSection, slots);
+
+    readDelimiter(run_);
+    slots = slotsForGroup(table_, 3);
+    group(3, checks::checkSectionTitles, slots);
+
+    slots = slotsForGroup(table_, 4);
+    slots[4] = "";  // "Legal DESCRIPTION" is shown as passed
+    group(4, kFamilies.lineSyntax3, slots);
+
+    slots = slotsForGroup(table_, 5);
+    FamilyResult well = runFamily(kFamilies.wellV3, run_, slots);
+    if (well != FamilyResult::InternalError) lookUpIndexValues(run_);
+    record(5, well, slots);
+
+    slots = slotsForGroup(table_, 6);
+    group(6, run_.directory.mainSectionsFound ? kFamilies.indexRange : nullptr, slots);
+
+    slots = slotsForGroup(table_, 7);
+    group(7, kFamilies.columnData3, slots);
+    slots = slotsForGroup(table_, 8);
+    group(8, kFamilies.associations, slots);
+    slots = slotsForGroup(table_, 9);
+    group(9, kFamilies.arrayChannels, slots);
+  }
+
+  void group(int number, Family family, OutcomeSlots& slots) { record(number, runFamily(family, run_, slots), slots); }
+
+  void record(int number, FamilyResult result, const OutcomeSlots& slots) {
+    showGroupProgress(run_.hooks, number, table_.lastGroup());
+    run_.hooks.letEventsRun();
+    recordByResult(table_, number, result, slots);
+    if (anyCheckFailed(table_)) throw EndRun{RunResult::Completed};
+    run_.hooks.letEventsRun();
+    if (!run_.hooks.cancelRequested()) return;
+    if (askToCancel(run_.hooks)) throw ErrorExit{};
+    run_.hooks.clearCancel();
+  }
+
+  RunResult errorExit(const PendingError& e) {
+    if (run_.hooks.cancelRequested()) return RunResult::Cancelled;
+    logDriverError(run_, "aaCertify3", e, false);
+    return RunResult::Stopped;
+  }
+
+  CertifyRun& run_;
+  CheckTable& table_;
+};
+
+// ---- versions 1.2 and 2.0 -----------------------------------------------------
+
+class Certify2 {
+public:
+  explicit Certify2(CertifyRun& run) : run_(run), table_(run.session.tables.v2) {}
+
+  RunResult run() {
+    BusyPointer busy(run_.hooks);
+    try {
+      runGroups();
+      return RunResult::Completed;
+    } catch (const EndRun& end) {
+      return end.result;
+    } catch (const ErrorExit&) {
+      return errorExit(run_.familyError);
+    } catch (const std::exception& e) {
+      return errorExit(pendingError(e));
+    }
+  }
+
+private:
+  void runGroups() {
+    run_.delimiter = ' ';
+    if (!run_.directory.locateMainSections(run_.fileName, run_.version)) throw ErrorExit{};
+    parseMainSections(run_, true);
+
+    OutcomeSlots slots = slotsForGroup(table_, 2);
+    group(2, checks::checkVersionSection, slots);
+    slots = slotsForGroup(table_, 3);
+    group(3, checks::checkSectionTitles, slots);
+
+    slots = slotsForGroup(table_, 4);
+    slots[4] = "";  // "Legal DESCRIPTION" is shown as passed
+    group(4, kFamilies.lineSyntax2, slots);
+
+    slots = slotsForGroup(table_, 5);
+    FamilyResult well = runFamily(kFamilies.wellV2, run_, slots);
+    if (las::trimSpaces(slots[1]).empty() && !slots[2].empty()) {
+      // A failure of the country-specific mnemonics alone is recorded and the run goes on.
+      table_.outcome(5, 2) = slots[2];
+      well = FamilyResult::AllPassed;
+    }
+    if (well == FamilyResult::AllPassed) lookUpIndexValues(run_);
+    record(5, well, slots);
+
+    slots = slotsForGroup(table_, 6);
+    FamilyResult index = FamilyResult::AllPassed;
+    if (table_.outcome(4, 6).empty() && run_.directory.mainSectionsFound)
+      index = runFamily(kFamilies.indexRange, run_, slots);
+    record(6, index, slots);
+
+    slots = slotsForGroup(table_, 7);
+    group(7, kFamilies.asciiV2, slots);
+  }
+
+  void group(int number, Family family, OutcomeSlots& slots) { record(number, runFamily(family, run_, slots), slots); }
+
+  void record(int number, FamilyResult result, const OutcomeSlots& slots) {
+    run_.hooks.letEventsRun();
+    if (run_.hooks.cancelRequested()) {
+      if (askToCancel(run_.hooks)) throw ErrorExit{};
+      run_.hooks.clearCancel();
+    }
+    if (run_.hooks.interactive()) showGroupProgress(run_.hooks, number, 7);
+    recordByResult(table_, number, result, slots);
+    const bool onlyCountryFailed = table_.outcome(5, 1).empty() && !las::trimSpaces(table_.outcome(5, 2)).empty();
+    if (!onlyCountryFailed && anyCheckFailed(table_)) throw EndRun{RunResult::Completed};
+  }
+
+  RunResult errorExit(const PendingError& e) {
+    if (run_.hooks.cancelRequested()) return RunResult::Cancelled;
+    logDriverError(run_, "aaCertify2", e, true);
+    return RunResult::Stopped;
+  }
+
+  CertifyRun& run_;
+  CheckTable& table_;
+};
+
+}  // namespace
+
+RunResult aaCertify3(CertifyRun& run) { return Certify3(run).run(); }
+RunResult aaCertify2(CertifyRun& run) { return Certify2(run).run(); }
+
+RunResult aaCertify3(Session& session, RunHooks& hooks) {
+  CertifyRun run(session, hooks);
+  return aaCertify3(run);
+}
+
+RunResult aaCertify2(Session& session, RunHooks& hooks) {
+  CertifyRun run(session, hooks);
+  return aaCertify2(run);
+}
 
 }  // namespace korrivan::certify

@@ -1,5 +1,7 @@
 #include "las/section_directory.h"
 
+#include <sys/stat.h>
+
 #include "certify/file_names.h"
 #include "las/line_source.h"
 #include "las/text_utils.h"
@@ -59,6 +61,33 @@ SectionKind sectionKindOf(std::string_view name, float version) {
   return SectionKind::Other;
 }
 
+namespace {
+
+// Modification time and size of a file, to tell whether a directory built
+// earlier still describes it.
+std::pair<std::int64_t, std::int64_t> fileStamp(const std::string& fileName) {
+  struct stat st {};
+  if (::stat(fileName.c_str(), &st) != 0) return {-1, -1};
+  return {static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+          static_cast<std::int64_t>(st.st_size)};
+}
+
+}  // namespace
+
+void SectionDirectory::setFile(const std::string& fileName, float version) {
+  rows_.clear();
+  groups_.clear();
+  fileName_ = fileName;
+  version_ = version;
+  built_ = false;
+}
+
+bool SectionDirectory::isFresh(const std::string& fileName, float version) const {
+  if (!built_ || fileName != fileName_ || version != version_) return false;
+  auto [mtime, size] = fileStamp(fileName);
+  return mtime == builtMtimeNs_ && size == fileSize_ && mtime >= 0;
+}
+
 bool SectionDirectory::scan(const std::string& fileName, float version) {
   if (!certify::fileExists(fileName)) return false;
   try {
@@ -92,7 +121,8 @@ void SectionDirectory::build(const std::string& fileName, float version) {
   fileName_ = fileName;
   version_ = version;
   fileSize_ = 0;
-  scan(fileName, version);
+  builtMtimeNs_ = fileStamp(fileName).first;
+  built_ = scan(fileName, version);
   if (version != 3.0f) {
     const SectionRow* lastCurve = nullptr;
     for (const SectionRow& r : rows_)
@@ -122,9 +152,7 @@ bool SectionDirectory::locateMainSections(const std::string& fileName, float ver
   curveSectionName.clear();
   parameterSectionName.clear();
   mainSectionsFound = false;
-  rows_.clear();
-  groups_.clear();
-  build(fileName, version);
+  if (!isFresh(fileName, version)) build(fileName, version);
   const bool v3 = version == 3.0f;
 
   auto pick = [&](std::string_view longName, std::string_view letter, std::string_view logBase) -> std::string {
@@ -152,7 +180,7 @@ const SectionRow* SectionDirectory::find(std::string_view name) const {
 }
 
 std::optional<std::int64_t> SectionDirectory::sectionStart(std::string_view name, std::string* storedName) {
-  if (rows_.empty() && !fileName_.empty()) build(fileName_, version_);
+  if (!built_ && !fileName_.empty()) build(fileName_, version_);
   const SectionRow* row = find(name);
   if (!row) return std::nullopt;
   if (storedName) *storedName = row->name;

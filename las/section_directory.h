@@ -45,8 +45,13 @@ public:
   // directory. `version` decides whether one-letter names count.
   void build(const std::string& fileName, float version);
 
+  // Remembers the file whose sections later lookups are about; the
+  // directory is built on the first lookup.
+  void setFile(const std::string& fileName, float version);
+
   // Builds the directory and names the main sections; false when the file
-  // could not be read.
+  // could not be read. A directory already built for the same, unchanged
+  // file is kept.
   bool locateMainSections(const std::string& fileName, float version);
 
   // Offset of the first section of that name (built on demand for the
@@ -70,12 +75,15 @@ public:
 
 private:
   bool scan(const std::string& fileName, float version);
+  bool isFresh(const std::string& fileName, float version) const;
 
   std::vector<SectionRow> rows_;
   std::vector<std::string> groups_;
   std::string fileName_;
   float version_ = -999.25f;
   std::int64_t fileSize_ = 0;
+  std::int64_t builtMtimeNs_ = -1;
+  bool built_ = false;
 };
 
 // The raw text of a section's body: from its start up to the line end

@@ -1,0 +1,41 @@
+#include "checks/family.h"
+
+#include "las/text_utils.h"
+
+namespace korrivan::checks {
+
+FamilyResult invokeFamily(Family family, CertifyRun& run, OutcomeSlots& slots) noexcept {
+  try {
+    return family(run, slots);
+  } catch (const std::exception& e) {
+    run.familyError = certify::pendingError(e);
+  } catch (...) {
+    run.familyError = {certify::err::InvalidCall, certify::errorText(certify::err::InvalidCall)};
+  }
+  return FamilyResult::InternalError;
+}
+
+FamilyResult resultFromSlots(const OutcomeSlots& slots) {
+  for (int k = 1; k <= certify::kLastRow; ++k)
+    if (!slots[static_cast<std::size_t>(k)].empty()) return FamilyResult::Record;
+  return FamilyResult::AllPassed;
+}
+
+void appendError(std::string& slot, std::string_view text) {
+  if (slot == certify::kNotPerformed) slot.clear();
+  slot += text;
+}
+
+std::string lookupParamValue(const las::ParsedSection& section, std::string_view mnemonic) {
+  for (std::size_t r = 1; r < section.rows.size(); ++r)
+    if (las::iequals(section.rows[r].mnemonic, mnemonic)) return section.rows[r].value;
+  return " ";
+}
+
+char delimiterFromDlm(std::string_view dlm) {
+  if (las::iequals(dlm, "COMMA")) return ',';
+  if (las::iequals(dlm, "TAB")) return '\t';
+  return ' ';
+}
+
+}  // namespace korrivan::checks

@@ -1,0 +1,66 @@
+#pragma once
+// The contract between a driver and a check family: the driver presets the
+// group's slots (" " to decide, "" to leave passed), the family sets each
+// slot it decides to "" (passed) or its error text, and returns whether the
+// slots are to be recorded.
+#include <string>
+#include <string_view>
+
+#include "certify/certify_run.h"
+#include "certify/check_table.h"
+#include "certify/outcome.h"
+
+namespace korrivan::checks {
+
+using certify::CertifyRun;
+using certify::FamilyResult;
+using certify::OutcomeSlots;
+
+using Family = FamilyResult (*)(CertifyRun&, OutcomeSlots&);
+
+// Runs a family; a run-time error inside it becomes the internal-error
+// result, with the error kept in run.familyError.
+FamilyResult invokeFamily(Family family, CertifyRun& run, OutcomeSlots& slots) noexcept;
+
+// -1 when every slot is "", else 1: the usual end of a family.
+FamilyResult resultFromSlots(const OutcomeSlots& slots);
+
+// Appends an error text to a slot that may still read " " (not performed).
+void appendError(std::string& slot, std::string_view text);
+
+inline constexpr std::string_view kCrLf = "\r\n";
+
+// The value of the first row whose mnemonic matches, " " when none does.
+std::string lookupParamValue(const las::ParsedSection& section, std::string_view mnemonic);
+
+// " " for SPACE (and anything unknown), "," for COMMA, tab for TAB.
+char delimiterFromDlm(std::string_view dlm);
+
+// Direct lookup of one header parameter in the file, starting at the named
+// section (or the top of the file) and running on into later sections until
+// a line beginning "~A".
+struct HeaderValue {
+  std::string value;
+  std::string unit;
+  bool notFound = false;  // the search reached "~A"
+};
+HeaderValue readHeaderValue(las::SectionDirectory& directory, std::string_view mnemonic,
+                            std::string_view sectionName, float version);
+
+// Removes every leading and then every trailing occurrence of `c`.
+std::string stripChar(std::string_view text, char c);
+
+// Families of the groups.
+FamilyResult checkVersionSection(CertifyRun& run, OutcomeSlots& slots);
+FamilyResult checkSectionTitles(CertifyRun& run, OutcomeSlots& slots);
+FamilyResult checkTildeLinesV3(CertifyRun& run, OutcomeSlots& slots);  // decides slot 7 of group 1
+
+// The raw tilde-line scans: findings text, or "" when none.
+struct TildeScan {
+  int result = -1;  // -1 nothing found, 1 findings, 0 run-time error
+  std::string text;
+};
+TildeScan scanTildeLinesV3(const std::string& fileName);
+TildeScan scanTildeLinesV2(const std::string& fileName);
+
+}  // namespace korrivan::checks

@@ -1,0 +1,138 @@
+// The drivers' record step: the gating rule, cancelling through the
+// interaction interface, and the error exit.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "certify/drivers.h"
+#include "certify/report.h"
+#include "support/las_fixture.h"
+
+using namespace korrivan::certify;
+using korrivan::test::ScratchDir;
+
+namespace {
+
+// Answers the cancel question as scripted and records what it was asked.
+class ScriptedHooks : public SilentHooks {
+public:
+  bool interactive() const override { return true; }
+  bool cancelRequested() const override { return cancel; }
+  void clearCancel() override { cancel = false; }
+  void letEventsRun() override {
+    if (++events == pressEscAtEvent) cancel = true;
+  }
+  void showProgress(int percent, const std::string& caption) override { progress.push_back({percent, caption}); }
+  MessageAnswer messageBox(MessageIcon, const std::string& title, const std::string& text, MessageButtons,
+                           MessageAnswer) override {
+    questions.push_back(title + "|" + text);
+    return answer;
+  }
+
+  bool cancel = false;
+  int events = 0;
+  int pressEscAtEvent = -1;
+  MessageAnswer answer = MessageAnswer::No;
+  std::vector<std::string> questions;
+  std::vector<std::pair<int, std::string>> progress;
+};
+
+const std::vector<std::string> kVersion20 = {
+    "~Version", " VERS. 2.0 : v", " WRAP. NO : w",  "~Well", " STRT.M 1 : s", " STOP.M 2 : e", " STEP.M 1 : st",
+    " NULL. -999.25 : n", "~Curve", " DEPT.M : d", "~A", "1", "2"};
+
+Session sessionFor(const ScratchDir& dir, const std::string& file, float version) {
+  Session s;
+  s.programFolder = dir.path().string();
+  s.lasFileName = file;
+  s.detectedVersion = version;
+  fillCheckCatalogue(s.tables, "", false);
+  return s;
+}
+
+std::string commandLog(const ScratchDir& dir) {
+  return korrivan::test::readFile((dir.path() / "command.log").string());
+}
+
+TEST(Drivers, FailureInGroupThreeEndsTheRunAndLeavesLaterGroupsEmpty) {
+  ScratchDir dir;
+  std::vector<std::string> lines = kVersion20;
+  lines.insert(lines.begin() + 3, "~V");  // a duplicate title by first letter
+  Session s = sessionFor(dir, dir.writeLas("dup.las", lines), 2.0f);
+  SilentHooks hooks;
+  EXPECT_EQ(aaCertify2(s, hooks), RunResult::Completed);
+  EXPECT_EQ(s.tables.v2.outcome(3, 2), "Duplicate section titles : , V, Version");
+  EXPECT_EQ(s.tables.v2.outcome(4, 1), "");
+  std::string report = buildReport(s.tables.v2, {s.lasFileName, 2.0f, {}});
+  EXPECT_NE(report.find("03: Section Title Checks"), std::string::npos);
+  EXPECT_EQ(report.find("04: "), std::string::npos);
+}
+
+TEST(Drivers, AnsweringNoContinuesAndYesCancelsWithoutLogging) {
+  ScratchDir dir;
+  std::string file = dir.writeLas("ok.las", kVersion20);
+  {
+    Session s = sessionFor(dir, file, 2.0f);
+    ScriptedHooks hooks;
+    hooks.pressEscAtEvent = 1;
+    hooks.answer = MessageAnswer::No;
+    EXPECT_EQ(aaCertify2(s, hooks), RunResult::Completed);
+    ASSERT_EQ(hooks.questions.size(), 1u);
+    EXPECT_EQ(hooks.questions[0], "Please Confirm!|Do you want to cancel the certification in progress?");
+    EXPECT_FALSE(hooks.cancel);
+    EXPECT_EQ(s.tables.v2.outcome(2, 1), "");  // the group just run is kept
+  }
+  {
+    Session s = sessionFor(dir, file, 2.0f);
+    ScriptedHooks hooks;
+    hooks.pressEscAtEvent = 1;
+    hooks.answer = MessageAnswer::Yes;
+    EXPECT_EQ(aaCertify2(s, hooks), RunResult::Cancelled);
+  }
+  {
+    std::string file3 = dir.writeLas("ok3.las", {"~Version", " VERS. 3.0 : v", " WRAP. NO : w", " DLM. SPACE : d",
+                                                 "~Well", "~Log_Definition", " DEPT.M : d {F}",
+                                                 "~Log_Data | Log_Definition", "1"});
+    Session s = sessionFor(dir, file3, 3.0f);
+    ScriptedHooks hooks;
+    hooks.pressEscAtEvent = 2;
+    hooks.answer = MessageAnswer::Yes;
+    EXPECT_EQ(aaCertify3(s, hooks), RunResult::Cancelled);
+    ASSERT_FALSE(hooks.progress.empty());
+    EXPECT_EQ(hooks.progress[0], std::make_pair(11, std::string("Doing check 1 (Press ESC to cancel...)")));
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "command.log"));
+}
+
+TEST(Drivers, BatchIgnoresEscape) {
+  ScratchDir dir;
+  Session s = sessionFor(dir, dir.writeLas("ok.las", kVersion20), 2.0f);
+  SilentHooks hooks;  // the cancel flag never reads set in batch
+  EXPECT_EQ(aaCertify2(s, hooks), RunResult::Completed);
+  EXPECT_FALSE(anyCheckFailed(s.tables.v2));
+}
+
+TEST(Drivers, Version3GroupOneFailureIsListed) {
+  ScratchDir dir;
+  Session s = sessionFor(dir, dir.writeLas("t.las", {"~Version", " VERS. 3.0 : v", "~ Well", "~"}), 3.0f);
+  SilentHooks hooks;
+  EXPECT_EQ(aaCertify3(s, hooks), RunResult::Completed);
+  std::string report = buildReport(s.tables.v3, {s.lasFileName, 3.0f, {}});
+  EXPECT_NE(report.find("Failed: g. Correct tilde (~) Section Title line formatting\r\n"
+                        "Errors: Tilde followed by illegal characters; space, comma, tab, | or [ ]\r\n"
+                        "Errors: ~ Well\r\n"
+                        "Errors: Missing section title\r\n"
+                        "Errors: ~\r\n"),
+            std::string::npos)
+      << report;
+}
+
+TEST(Drivers, VanishedFileStopsWithACommandLogLine) {
+  ScratchDir dir;
+  Session s = sessionFor(dir, (dir.path() / "gone.las").string(), 2.0f);
+  SilentHooks hooks;
+  EXPECT_EQ(aaCertify2(s, hooks), RunResult::Stopped);
+  EXPECT_NE(commandLog(dir).find("Error: Error in aaCertify2:"), std::string::npos);
+}
+
+}  // namespace
