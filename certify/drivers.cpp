@@ -92,7 +92,7 @@ void logDriverError(CertifyRun& run, const char* driver, const PendingError& e, 
 
 // Families of the later groups, wired in as they are built.
 struct Families {
-  Family lineSyntax3 = nullptr;
+  Family lineSyntax3 = checks::checkLineSyntax3;
   Family wellV3 = nullptr;
   Family indexRange = nullptr;
   Family columnData3 = nullptr;

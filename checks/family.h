@@ -54,6 +54,7 @@ std::string stripChar(std::string_view text, char c);
 FamilyResult checkVersionSection(CertifyRun& run, OutcomeSlots& slots);
 FamilyResult checkSectionTitles(CertifyRun& run, OutcomeSlots& slots);
 FamilyResult checkTildeLinesV3(CertifyRun& run, OutcomeSlots& slots);  // decides slot 7 of group 1
+FamilyResult checkLineSyntax3(CertifyRun& run, OutcomeSlots& slots);
 
 // The raw tilde-line scans: findings text, or "" when none.
 struct TildeScan {

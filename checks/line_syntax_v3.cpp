@@ -1,0 +1,182 @@
+// Version 3.0 line syntax: delimiters and gaps in column data sections, the
+// kind of every header line for its section, and the field, bar, brace,
+// format and association rules of every parameter data line.
+#include <array>
+
+#include "checks/family.h"
+#include "checks/format_checks.h"
+#include "checks/line_rules.h"
+#include "las/line_parser.h"
+#include "las/line_source.h"
+#include "las/text_utils.h"
+
+namespace korrivan::checks {
+
+namespace {
+
+using las::icontains;
+using las::iequals;
+using las::SectionKind;
+using las::SectionRow;
+using RuleTexts = std::array<std::string, 11>;  // index 1..10
+
+bool isBlankOrComment(std::string_view trimmed) { return trimmed.empty() || trimmed.front() == '#'; }
+
+// Reads the lines of a section body up to the next title line.
+template <typename OnLine>
+void forEachSectionLine(las::LineSource& src, const SectionRow& row, OnLine onLine) {
+  src.seek(row.start);
+  std::string_view line;
+  while (src.next(line)) {
+    std::string_view t = las::trimSpaces(line);
+    if (!t.empty() && t.front() == '~') return;
+    if (!onLine(line, t)) return;
+  }
+}
+
+// The last message of the delimiter pass, "" when every data section is clean.
+std::string delimiterPass(las::LineSource& src, const std::vector<SectionRow>& rows, char delimiter) {
+  std::string result;
+  for (const SectionRow& row : rows) {
+    if (row.kind != SectionKind::Data) continue;
+    bool started = false, gap = false;
+    forEachSectionLine(src, row, [&](std::string_view line, std::string_view t) {
+      if (isBlankOrComment(t)) {
+        if (started) gap = true;
+        return true;
+      }
+      const bool hasDelimiter = line.find(delimiter) != std::string_view::npos;
+      if (!started) {
+        started = true;
+        if (!hasDelimiter) result = "No Delimiters found in section " + row.name;
+      } else if (!hasDelimiter) {
+        result = "No delimiters found in section " + row.name;
+      } else if (gap) {
+        result = " Comment or blank line within Column Data lines in section " + row.name;
+      }
+      return true;
+    });
+  }
+  return result;
+}
+
+bool sectionAllowsHeaderLines(std::string_view sectionName) {
+  std::string base = las::splitSectionIndex(sectionName).baseName;
+  return iequals(base, "Version") || iequals(base, "Well") || iequals(base, "Curve") || iequals(base, "Parameter") ||
+         icontains(base, "_Definition") || icontains(base, "_Parameter");
+}
+
+void braceRules(std::string_view t, std::int64_t c, SectionKind kind, char delimiter, RuleTexts& rules) {
+  std::string_view area;
+  if (c > 0) {
+    area = t.substr(static_cast<std::size_t>(c));
+    std::size_t lastBar = area.rfind('|');
+    if (lastBar != std::string_view::npos) area = area.substr(0, lastBar);
+  }
+  const std::int64_t firstOpen = las::firstPos(area, '{'), lastOpen = las::lastPos(area, '{');
+  const std::int64_t firstClose = las::firstPos(area, '}'), lastClose = las::lastPos(area, '}');
+  if (firstOpen != lastOpen || firstClose != lastClose) rules[6] = "More than one of either { } format delimiter";
+  if (lastOpen && lastClose && lastOpen < lastClose) {
+    std::string f = las::getFormat(t);
+    if (f.empty())
+      rules[7] = "Format delimiters empty";
+    else if (!isLegalFormat(f))
+      rules[7] = "Illegal Format";
+    if (kind == SectionKind::Parameter || kind == SectionKind::Header) {
+      std::string v = las::getValue(t);
+      if (valueMatchesFormat(v, f, delimiter) != FormatMatch::Matches)
+        rules[6] = "Bad Format: " + v + " doesn't look like this format: {" + f + "}";
+    }
+  }
+  if ((lastOpen != 0) != (lastClose != 0)) rules[6] = "Missing either { or }";
+  if (lastOpen && lastClose && lastClose < lastOpen) rules[6] = "Wrong order of { and }";
+  const std::int64_t firstBar = las::firstPos(t, '|');
+  if (firstBar && (las::lastPos(t, '{') > firstBar || las::lastPos(t, '}') > firstBar))
+    rules[6] = "{ or } found after | delimiter";
+}
+
+}  // namespace
+
+std::array<std::string, 11> checkHeaderLine3(std::string_view line, std::string_view sectionName, float version,
+                                             char delimiter) {
+  RuleTexts rules;
+  try {
+    std::string_view t = las::trimSpaces(line);
+    if (isBlankOrComment(t)) return rules;
+    if (!sectionAllowsHeaderLines(sectionName)) {
+      rules[10] = "Line in un-defined tilde (~) section. ";
+      return rules;
+    }
+    const std::int64_t period = las::firstPos(t, '.'), colon = las::firstPos(t, ':');
+    if (!period || !colon) {
+      rules[10] = "Unknown line type";
+      return rules;
+    }
+    if (!(period + 1 < colon)) {
+      rules[10] = "Unrecognizable line";
+      return rules;
+    }
+    const std::string mnemonic = las::getMnemonic(t), unit = las::getUnit(t), value = las::getValue(t);
+    const std::string description = las::getDescription(t);
+    if (!las::isValidMnemonic(mnemonic, version)) rules[1] = mnemonic;
+    if (!isValidUnit(unit, version)) rules[2] = unit;
+    if (!isValidValue(value, version)) rules[3] = value;
+    if (!isValidDescription(description, version)) rules[4] = description;
+
+    const std::int64_t c = las::findDescriptionColon(t);
+    const std::int64_t bar = las::firstPos(t, '|');
+    if (c > 0 && bar) {
+      if (bar <= c)
+        rules[5] = "| (bar) must occur AFTER last colon";
+      else if (las::firstPos(t, '}') && (bar < las::firstPos(t, '{') || bar < las::firstPos(t, '}')))
+        rules[5] = "| (bar) must occur AFTER format {} characters";
+    }
+    const SectionKind kind = las::sectionKindOf(las::splitSectionIndex(sectionName).baseName, version);
+    braceRules(t, c, kind, delimiter, rules);
+    if (!isValidAssociation(t, delimiter)) rules[8] = std::string(t);
+  } catch (const std::exception&) {
+    // The rule texts found so far for this line stand.
+  }
+  return rules;
+}
+
+FamilyResult checkLineSyntax3(CertifyRun& run, OutcomeSlots& slots) {
+  for (int k = 1; k <= 11; ++k) slots[static_cast<std::size_t>(k)] = " ";
+  const auto& rows = run.directory.rows();
+  las::LineSource src(run.fileName);
+
+  std::string delimiterMessage = delimiterPass(src, rows, run.delimiter);
+  if (!delimiterMessage.empty()) {
+    slots[10] = delimiterMessage;
+    return FamilyResult::Record;
+  }
+
+  for (int k = 1; k <= 10; ++k) slots[static_cast<std::size_t>(k)].clear();
+  static const char* const kLabels[] = {"", "Mnem :", "Unit :", "Value:", "Desc :", "", "", "", "", "", ""};
+  bool dataSeen = false;
+  for (const SectionRow& row : rows) {
+    if (row.kind == SectionKind::Data) {
+      if (!dataSeen) slots[11].clear();
+      dataSeen = true;
+      bool hasData = false;
+      forEachSectionLine(src, row, [&](std::string_view, std::string_view t) {
+        hasData = !isBlankOrComment(t);
+        return !hasData;
+      });
+      if (!hasData) slots[11] += "\r\nNo Data lines found in section " + row.name;
+      continue;
+    }
+    forEachSectionLine(src, row, [&](std::string_view line, std::string_view t) {
+      RuleTexts rules = checkHeaderLine3(line, row.name, run.version, run.delimiter);
+      for (std::size_t k = 1; k <= 10; ++k) {
+        if (rules[k].empty()) continue;
+        slots[k] += std::string(kLabels[k]) + rules[k] + (k == 8 ? " (  in ~" : " ( in ~") + row.name + ")\r\n" +
+                    std::string(t) + "\r\n";
+      }
+      return true;
+    });
+  }
+  return resultFromSlots(slots);
+}
+
+}  // namespace korrivan::checks
