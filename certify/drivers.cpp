@@ -93,14 +93,14 @@ void logDriverError(CertifyRun& run, const char* driver, const PendingError& e, 
 // Families of the later groups, wired in as they are built.
 struct Families {
   Family lineSyntax3 = checks::checkLineSyntax3;
-  Family wellV3 = nullptr;
-  Family indexRange = nullptr;
+  Family wellV3 = checks::checkWellSectionV3;
+  Family indexRange = checks::checkIndexRange;
   Family columnData3 = nullptr;
   Family associations = nullptr;
   Family arrayChannels = nullptr;
-  Family lineSyntax2 = nullptr;
-  Family wellV2 = nullptr;
-  Family asciiV2 = nullptr;
+  Family lineSyntax2 = checks::checkLineSyntax2;
+  Family wellV2 = checks::checkWellSectionV2;
+  Family asciiV2 = checks::checkAsciiSection;
 };
 const Families kFamilies{};
 

@@ -50,11 +50,37 @@ HeaderValue readHeaderValue(las::SectionDirectory& directory, std::string_view m
 // Removes every leading and then every trailing occurrence of `c`.
 std::string stripChar(std::string_view text, char c);
 
+// First and last index of the data section (first rounded to 5 decimals,
+// last to 4); result -1 read, 2 the section starts at the end of the file.
+struct IndexBounds {
+  int result = 0;
+  double first = 0, last = 0;
+  std::string firstText;
+  std::int64_t firstPosition = 0, lastPosition = 0;
+};
+IndexBounds readIndexBounds(CertifyRun& run);
+
+// The increment between depth records: code -1 constant to the end, 3 it
+// changed (at `location`), 0 no data.
+struct StepScan {
+  int code = 0;
+  float increment = 0;
+  std::string location;
+};
+StepScan scanStepIncrements(CertifyRun& run, int linesPerDepth);
+
+bool isLetter(std::string_view text);
+
 // Families of the groups.
 FamilyResult checkVersionSection(CertifyRun& run, OutcomeSlots& slots);
 FamilyResult checkSectionTitles(CertifyRun& run, OutcomeSlots& slots);
 FamilyResult checkTildeLinesV3(CertifyRun& run, OutcomeSlots& slots);  // decides slot 7 of group 1
 FamilyResult checkLineSyntax3(CertifyRun& run, OutcomeSlots& slots);
+FamilyResult checkLineSyntax2(CertifyRun& run, OutcomeSlots& slots);
+FamilyResult checkWellSectionV3(CertifyRun& run, OutcomeSlots& slots);
+FamilyResult checkWellSectionV2(CertifyRun& run, OutcomeSlots& slots);
+FamilyResult checkIndexRange(CertifyRun& run, OutcomeSlots& slots);
+FamilyResult checkAsciiSection(CertifyRun& run, OutcomeSlots& slots);
 
 // The raw tilde-line scans: findings text, or "" when none.
 struct TildeScan {

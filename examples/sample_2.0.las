@@ -27,8 +27,6 @@
 ~PARAMETER INFORMATION
  BHT     .DEGC           35.5000              :BOTTOM HOLE TEMPERATURE
  RMF     .OHMM            0.2160              :MUD FILTRATE RESISTIVITY
-~OTHER
-     Example file written for Korrivan; values are synthetic.
 ~A  DEPTH      GR        DT      RHOB     NPHI
 1500.0000   45.1200  123.4500  2550.000   0.4500
 1500.2500   47.0300  122.1100  2548.500   0.4420

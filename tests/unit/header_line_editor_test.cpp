@@ -1,0 +1,229 @@
+// The header-line editor: column-keeping rules, in-place and whole-file
+// rewrites, and the original left intact whenever a rewrite fails.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "certify/drivers.h"
+#include "certify/run_error.h"
+#include "certify/run_hooks.h"
+#include "las/section_directory.h"
+#include "support/las_fixture.h"
+#include "tools/header_line_editor.h"
+
+using namespace korrivan;
+using korrivan::test::readFile;
+using korrivan::test::ScratchDir;
+using tools::EditRequest;
+using tools::EditResult;
+
+namespace {
+
+const std::string kStop = " STOP    .M            -999.2500                  :STOP DEPTH";
+
+std::vector<std::string> wellFile(const std::string& stopLine) {
+  return {"~Version", " VERS.   2.0 : CWLS LOG ASCII STANDARD", " WRAP.   NO  : ONE LINE PER DEPTH",
+          "~Well", " STRT    .M            1500.0000                  :START DEPTH", stopLine,
+          " NULL    .             -999.2500                  :NULL VALUE", "~A", "1500.0 1", "1500.5 2"};
+}
+
+struct Editor {
+  las::SectionDirectory directory;
+  certify::SilentHooks hooks;
+  EditResult edit(const std::string& file, const std::string& mnemonic, char field, const std::string& text,
+                  const std::string& section, tools::WriteLayer& io = tools::systemWriteLayer()) {
+    directory.build(file, 2.0f);
+    return tools::editHeaderLine({file, mnemonic, field, text, section}, directory, hooks, io);
+  }
+};
+
+TEST(FormatHeaderLine, KeepsColumnsAndMovesThemWhenPartsDoNotFit) {
+  // dot at column 10, value at 24, colon at 51: the layout of kStop
+  EXPECT_EQ(tools::formatHeaderLine("STOP", "M", "1500.50000", "STOP DEPTH", 10, 51, 24),
+            " STOP    .M            1500.50000                 :STOP DEPTH");
+  // a value too long for the space before the colon puts the colon two columns after it
+  std::string grown = tools::formatHeaderLine("STOP", "M", std::string(40, '9'), "STOP", 10, 51, 24);
+  EXPECT_EQ(grown.find(':') + 1, 24u + 40u + 2u);
+  // a mnemonic as long as the dot column moves the dot
+  EXPECT_EQ(tools::formatHeaderLine("LONGMNEMONIC", "", "1", "d", 6, 30, 17).find('.'), 12u);
+}
+
+TEST(HeaderLineEditor, ValueRewrittenInPlaceKeepingTheFileSize) {
+  ScratchDir dir;
+  std::string file = dir.writeLas("w.las", wellFile(kStop));
+  const auto size = std::filesystem::file_size(file);
+  Editor e;
+  ASSERT_EQ(e.edit(file, "stop", 'V', "1500.50000", "Well"), EditResult::Rewritten);
+  EXPECT_EQ(std::filesystem::file_size(file), size);
+  auto lines = test::splitCrLf(readFile(file));
+  EXPECT_EQ(lines[5], " STOP    .M            1500.50000                 :STOP DEPTH");
+}
+
+TEST(HeaderLineEditor, LongerLineRewritesTheWholeFile) {
+  ScratchDir dir;
+  std::string file = dir.writeLas("w.las", wellFile(" STOP    .M  -999.25  :STOP DEPTH"));
+  Editor e;
+  ASSERT_EQ(e.edit(file, "STOP", 'V', "1500.50000", "Well"), EditResult::Rewritten);
+  auto lines = test::splitCrLf(readFile(file));
+  ASSERT_EQ(lines.size(), 10u);
+  EXPECT_EQ(lines[5], " STOP    .M  1500.50000  :STOP DEPTH");
+  EXPECT_EQ(lines[9], "1500.5 2");
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+    EXPECT_EQ(entry.path().filename().string().find(".korrivan-rewrite"), std::string::npos);
+}
+
+TEST(HeaderLineEditor, NothingEditedOrRefused) {
+  ScratchDir dir;
+  std::string file = dir.writeLas("w.las", wellFile(kStop));
+  const std::string before = readFile(file);
+  Editor e;
+  EXPECT_EQ(e.edit(file, "VERS", 'V', "3.0", "Well"), EditResult::NotEdited);  // it lives in ~Version
+  EXPECT_EQ(e.edit(file, "STOP", 'V', "1", "A"), EditResult::NotEdited);
+  EXPECT_EQ(e.edit(file, "", 'V', "1", "Well"), EditResult::NotEdited);
+  EXPECT_EQ(e.edit(file, "STOP", 'V', "1", "Parameter"), EditResult::NotEdited);
+  EXPECT_EQ(e.edit((dir.path() / "absent.las").string(), "STOP", 'V', "1", "Well"), EditResult::Refused);
+  std::string shortFile = dir.writeLas("s.las", wellFile(" STOP.M -999 :STOPX"));  // 19 characters
+  EXPECT_EQ(e.edit(shortFile, "STOP", 'V', "1", "Well"), EditResult::Refused);
+  std::string twenty = dir.writeLas("t.las", wellFile(" STOP.M -999 :STOPXY"));  // 20 characters
+  EXPECT_EQ(e.edit(twenty, "STOP", 'V', "1", "Well"), EditResult::Rewritten);
+  EXPECT_EQ(readFile(file), before);
+}
+
+TEST(HeaderLineEditor, UnitLetterChangesOnlyTheUnit) {
+  ScratchDir dir;
+  std::string file = dir.writeLas("w.las", wellFile(kStop));
+  Editor e;
+  ASSERT_EQ(e.edit(file, "STOP", 'U', "FT", "Well"), EditResult::Rewritten);
+  EXPECT_EQ(test::splitCrLf(readFile(file))[5], " STOP    .FT           -999.2500                  :STOP DEPTH");
+  ASSERT_EQ(e.edit(file, "STOP", 'X', "ignored", "Well"), EditResult::Rewritten);
+  EXPECT_EQ(test::splitCrLf(readFile(file))[5], " STOP    .FT           -999.2500                  :STOP DEPTH");
+}
+
+// A write layer that fails at a chosen step.
+class FailingLayer : public tools::WriteLayer {
+public:
+  enum class Step { FirstWrite, SecondWrite, Sync, Replace } failAt;
+  explicit FailingLayer(Step s) : failAt(s) {}
+  ssize_t writeAt(int fd, const char* data, std::size_t size, off_t offset) override {
+    ++writes;
+    if ((failAt == Step::FirstWrite && writes == 1) || (failAt == Step::SecondWrite && writes == 2)) {
+      errno = ENOSPC;
+      // Half the block reaches the disk before the failure.
+      return tools::WriteLayer::writeAt(fd, data, size / 2, offset) > 0 ? -1 : -1;
+    }
+    return tools::WriteLayer::writeAt(fd, data, size, offset);
+  }
+  int sync(int fd) override {
+    if (failAt == Step::Sync) {
+      errno = EIO;
+      return -1;
+    }
+    return tools::WriteLayer::sync(fd);
+  }
+  int replace(const std::string& from, const std::string& to) override {
+    if (failAt == Step::Replace) {
+      errno = EXDEV;
+      return -1;
+    }
+    return tools::WriteLayer::replace(from, to);
+  }
+  int writes = 0;
+};
+
+TEST(HeaderLineEditor, FailedRewriteLeavesTheOriginalByteForByte) {
+  for (auto step : {FailingLayer::Step::FirstWrite, FailingLayer::Step::Sync, FailingLayer::Step::Replace}) {
+    ScratchDir dir;
+    // Many lines so that the copy is written in more than one block.
+    std::vector<std::string> lines = wellFile(" STOP    .M  -999.25  :STOP DEPTH");
+    for (int i = 0; i < 60000; ++i) lines.push_back("1500.5 " + std::to_string(i) + " padding to make the file big");
+    std::string file = dir.writeLas("w.las", lines);
+    const std::string before = readFile(file);
+    Editor e;
+    FailingLayer layer(step);
+    EXPECT_THROW(e.edit(file, "STOP", 'V', "1500.50000", "Well", layer), certify::RunError);
+    EXPECT_EQ(readFile(file), before);
+    std::size_t entries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) (void)entry, ++entries;
+    EXPECT_EQ(entries, 1u) << "the temporary file is removed";
+  }
+}
+
+TEST(HeaderLineEditor, FailedInPlaceWriteIsReported) {
+  ScratchDir dir;
+  std::string file = dir.writeLas("w.las", wellFile(kStop));
+  Editor e;
+  FailingLayer layer(FailingLayer::Step::Sync);
+  EXPECT_THROW(e.edit(file, "STOP", 'V', "1500.50000", "Well", layer), certify::RunError);
+}
+
+TEST(HeaderLineEditor, ReadOnlyFolderRefusesTheRewrite) {
+  ScratchDir dir;
+  std::filesystem::create_directories(dir.path() / "ro");
+  std::string file = (dir.path() / "ro" / "w.las").string();
+  {
+    ScratchDir tmp;
+    std::filesystem::copy_file(tmp.writeLas("w.las", wellFile(" STOP    .M  -999.25  :STOP DEPTH")), file);
+  }
+  const std::string before = readFile(file);
+  ::chmod((dir.path() / "ro").c_str(), 0555);
+  if (::access((dir.path() / "ro").c_str(), W_OK) == 0) GTEST_SKIP() << "running with rights that ignore folder modes";
+  Editor e;
+  EXPECT_THROW(e.edit(file, "STOP", 'V', "1500.50000", "Well"), certify::RunError);
+  EXPECT_EQ(readFile(file), before);
+}
+
+// The target replaced by another program between reading and writing.
+class ReplacingLayer : public tools::WriteLayer {
+public:
+  explicit ReplacingLayer(std::string target) : target_(std::move(target)) {}
+  int sync(int fd) override {
+    std::string other = target_ + ".other";
+    FILE* f = std::fopen(other.c_str(), "wb");
+    std::fputs("someone else's content\r\n", f);
+    std::fclose(f);
+    std::rename(other.c_str(), target_.c_str());
+    return tools::WriteLayer::sync(fd);
+  }
+
+private:
+  std::string target_;
+};
+
+TEST(HeaderLineEditor, TargetReplacedDuringTheRewriteIsNotOverwritten) {
+  ScratchDir dir;
+  std::string file = dir.writeLas("w.las", wellFile(" STOP    .M  -999.25  :STOP DEPTH"));
+  Editor e;
+  ReplacingLayer layer(file);
+  EXPECT_THROW(e.edit(file, "STOP", 'V', "1500.50000", "Well", layer), certify::RunError);
+  EXPECT_EQ(readFile(file), "someone else's content\r\n");
+}
+
+TEST(NullStopRepair, CertificationRepairsStopAndPassesGroupSix) {
+  ScratchDir dir;
+  std::vector<std::string> lines = {
+      "~Version", " VERS.   2.0 : CWLS LOG ASCII STANDARD", " WRAP.   NO  : ONE LINE PER DEPTH", "~Well",
+      " STRT    .M            1500.0000       :START DEPTH", " STOP    .M  -999.25  :STOP DEPTH",
+      " STEP    .M               0.5000       :STEP", " NULL    .             -999.25         :NULL VALUE",
+      " COMP    .   C                         :COMPANY", " WELL    .   W                         :WELL",
+      " FLD     .   F                         :FIELD", " LOC     .   L                         :LOCATION",
+      " PROV    .   ALBERTA                   :PROVINCE", " UWI     .   100                       :UWI",
+      " SRVC    .   S                         :SERVICE COMPANY", " DATE    .   08-DEC-2026               :DATE",
+      "~Curve", " DEPT    .M          :  DEPTH", " GR      .GAPI       :  GAMMA", "~A",
+      "1500.0000  10.0", "1500.5000  11.0"};
+  std::string file = dir.writeLas("rt.las", lines);
+  certify::Session s;
+  s.programFolder = dir.path().string();
+  s.lasFileName = file;
+  s.detectedVersion = 2.0f;
+  certify::fillCheckCatalogue(s.tables, "", false);
+  certify::SilentHooks hooks;
+  EXPECT_EQ(certify::aaCertify2(s, hooks), certify::RunResult::Completed);
+  EXPECT_EQ(test::splitCrLf(readFile(file))[5], " STOP    .M  1500.50000  :STOP DEPTH");
+  for (int r = 1; r <= 7; ++r) EXPECT_EQ(s.tables.v2.outcome(6, r), "") << r;
+  EXPECT_EQ(s.tables.v2.outcome(7, 2), "");  // the ~ASCII walk read the moved section correctly
+  EXPECT_FALSE(certify::anyCheckFailed(s.tables.v2));
+}
+
+}  // namespace
