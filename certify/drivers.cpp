@@ -95,9 +95,9 @@ struct Families {
   Family lineSyntax3 = checks::checkLineSyntax3;
   Family wellV3 = checks::checkWellSectionV3;
   Family indexRange = checks::checkIndexRange;
-  Family columnData3 = nullptr;
-  Family associations = nullptr;
-  Family arrayChannels = nullptr;
+  Family columnData3 = checks::checkColumnData;
+  Family associations = checks::checkAssociations;
+  Family arrayChannels = checks::checkArrayChannels;
   Family lineSyntax2 = checks::checkLineSyntax2;
   Family wellV2 = checks::checkWellSectionV2;
   Family asciiV2 = checks::checkAsciiSection;

@@ -81,6 +81,16 @@ FamilyResult checkWellSectionV3(CertifyRun& run, OutcomeSlots& slots);
 FamilyResult checkWellSectionV2(CertifyRun& run, OutcomeSlots& slots);
 FamilyResult checkIndexRange(CertifyRun& run, OutcomeSlots& slots);
 FamilyResult checkAsciiSection(CertifyRun& run, OutcomeSlots& slots);
+FamilyResult checkColumnData(CertifyRun& run, OutcomeSlots& slots);
+FamilyResult checkArrayChannels(CertifyRun& run, OutcomeSlots& slots);
+FamilyResult checkAssociations(CertifyRun& run, OutcomeSlots& slots);
+
+// The [n] of an array member's mnemonic (-1 when none) and its base name.
+int arrayIndexOf(std::string_view mnemonic);
+std::string arrayBaseName(std::string_view mnemonic);
+
+// The first row of a combined header table with that mnemonic, -1 when none.
+int findMnemonicRow(const std::vector<las::LasLineParts>& table, std::string_view mnemonic);
 
 // The raw tilde-line scans: findings text, or "" when none.
 struct TildeScan {

@@ -106,16 +106,22 @@ IndexBounds readIndexBounds(CertifyRun& run) {
     b.firstPosition = src.lineStart();
     break;
   }
-  // The last data line lies within the last 100,000 bytes of a long file.
+  // The last data line lies within the last 100,000 bytes of the data
+  // section. The window ends where the section ends, so that a later data
+  // set of a version 3.0 file is never taken for this one.
+  std::int64_t end = size;
+  const auto& rows = run.directory.rows();
+  for (std::size_t i = 0; i + 1 < rows.size(); ++i)
+    if (rows[i].start == *start) end = rows[i + 1].titleStart;
   std::int64_t from = *start;
-  if (size > 99999 && size - 100000 >= *start) from = size - 100000;
+  if (end > 99999 && end - 100000 >= *start) from = end - 100000;
   src.seek(from);
   std::string last, lastDepth, depthBeforeLast;
   bool lastWasDepth = false;
   const bool unwrapped = las::iequals(run.wrapValue, "NO");
   while (src.next(line)) {
     std::string_view t = las::trimSpaces(line);
-    if (unwrapped && !t.empty() && t.front() == '~') break;
+    if (src.lineStart() >= end || (unwrapped && !t.empty() && t.front() == '~')) break;
     if (isBlankOrComment(t)) continue;
     b.lastPosition = src.lineStart();
     if (unwrapped) {
@@ -150,7 +156,8 @@ StepScan scanStepIncrements(CertifyRun& run, int linesPerDepth) {
   float reference = 0;
   while (src.next(line)) {
     std::string_view t = las::trimSpaces(line);
-    if (isBlankOrComment(t) || t.front() == '~') continue;
+    if (isBlankOrComment(t)) continue;
+    if (t.front() == '~') break;  // the data section ends at the next section's title
     if (inRecord++ > 0) {
       if (inRecord == linesPerDepth) inRecord = 0;
       continue;

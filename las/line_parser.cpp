@@ -114,6 +114,13 @@ std::string getFormat(std::string_view line) {
   return std::string(f);
 }
 
+std::string getFormatAsWritten(std::string_view line) {
+  std::int64_t o = firstPos(line, '{');
+  std::int64_t e = firstPos(line, '}');
+  if (o == 0 || e == 0 || o >= e) return "";
+  return std::string(trimSpaces(mid(line, o + 1, e - o - 1)));
+}
+
 std::string getAssociation(std::string_view line, char delimiter, std::vector<std::string>* items) {
   if (items) *items = {""};
   std::int64_t bar = lastPos(line, '|');

@@ -32,6 +32,9 @@ struct LasLineParts {
   std::string description;
   std::string format;
   std::string association;
+  // The format as written between the braces ("AF10.4;0.5;1.0"), kept
+  // beside the reduced format code for the array channel checks.
+  std::string formatAsWritten;
 
   const std::string& field(int column) const;
   std::string& field(int column);
@@ -48,6 +51,8 @@ std::string getUnit(std::string_view line);
 std::string getValue(std::string_view line);
 std::string getDescription(std::string_view line);
 std::string getFormat(std::string_view line);
+// The trimmed text between the first "{" and the first "}" ("" when none).
+std::string getFormatAsWritten(std::string_view line);
 // The association text; `items` receives it split at the run's delimiter.
 std::string getAssociation(std::string_view line, char delimiter, std::vector<std::string>* items = nullptr);
 

@@ -43,6 +43,7 @@ ParseStatus parseSection(SectionDirectory& directory, ParsedSection& table, std:
     parts.description = getDescription(line);
     parts.format = getFormat(line);
     parts.association = getAssociation(line, rules.delimiter);
+    parts.formatAsWritten = getFormatAsWritten(line);
     if (isValidMnemonic(parts.mnemonic, rules.version)) list += parts.mnemonic + " ";
     table.rows.push_back(std::move(parts));
   }

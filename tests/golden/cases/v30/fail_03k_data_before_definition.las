@@ -29,6 +29,6 @@
 1500.7500,49.6100,2549.000
 1501.0000,44.2500,2552.750
 ~Log_Definition
- DEPT .M                        : DEPTH            {F10.4}
- GR   .GAPI                     : GAMMA RAY        {F10.4}
- RHOB .K/M3                     : BULK DENSITY     {F10.3}
+ DEPT .M                        : DEPTH            {F}
+ GR   .GAPI                     : GAMMA RAY        {F}
+ RHOB .K/M3                     : BULK DENSITY     {F}

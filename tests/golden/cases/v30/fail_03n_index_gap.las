@@ -23,9 +23,9 @@
 ~Log_Parameter[1]
  BHT .DEGC 35.5 : T {F}
 ~Log_Definition[1]
- DEPT .M                        : DEPTH            {F10.4}
- GR   .GAPI                     : GAMMA RAY        {F10.4}
- RHOB .K/M3                     : BULK DENSITY     {F10.3}
+ DEPT .M                        : DEPTH            {F}
+ GR   .GAPI                     : GAMMA RAY        {F}
+ RHOB .K/M3                     : BULK DENSITY     {F}
 ~Log_Data[1] | Log_Definition[1]
 1500.0000,45.1200,2550.000
 1500.2500,47.0300,2548.500
@@ -35,9 +35,9 @@
 ~Log_Parameter[3]
  BHT .DEGC 35.5 : T {F}
 ~Log_Definition[3]
- DEPT .M                        : DEPTH            {F10.4}
- GR   .GAPI                     : GAMMA RAY        {F10.4}
- RHOB .K/M3                     : BULK DENSITY     {F10.3}
+ DEPT .M                        : DEPTH            {F}
+ GR   .GAPI                     : GAMMA RAY        {F}
+ RHOB .K/M3                     : BULK DENSITY     {F}
 ~Log_Data[3] | Log_Definition[3]
 1500.0000,45.1200,2550.000
 1500.2500,47.0300,2548.500

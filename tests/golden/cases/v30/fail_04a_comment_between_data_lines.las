@@ -23,9 +23,9 @@
 ~Log_Parameter
  BHT  .DEGC   35.5   : BOTTOM HOLE TEMPERATURE {F}
 ~Log_Definition
- DEPT .M                        : DEPTH            {F10.4}
- GR   .GAPI                     : GAMMA RAY        {F10.4}
- RHOB .K/M3                     : BULK DENSITY     {F10.3}
+ DEPT .M                        : DEPTH            {F}
+ GR   .GAPI                     : GAMMA RAY        {F}
+ RHOB .K/M3                     : BULK DENSITY     {F}
 ~Log_Data | Log_Definition
 1500.0000,45.1200,2550.000
 1500.2500,47.0300,2548.500

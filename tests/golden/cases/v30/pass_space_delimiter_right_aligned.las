@@ -23,12 +23,12 @@
 ~Log_Parameter
  BHT  .DEGC   35.5   : BOTTOM HOLE TEMPERATURE {F}
 ~Log_Definition
- DEPT .M                        : DEPTH            {F10.4}
- GR   .GAPI                     : GAMMA RAY        {F10.4}
- RHOB .K/M3                     : BULK DENSITY     {F10.3}
+ DEPT .M : DEPTH {F10.3}
+ GR   .GAPI : GAMMA RAY {F10.3}
+ RHOB .K/M3 : BULK DENSITY {F10.3}
 ~Log_Data | Log_Definition
-   1500.0000   45.1200   2550.000
-   1500.2500   47.0300   2548.500
-   1500.5000   52.8800   2551.250
-   1500.7500   49.6100   2549.000
-   1501.0000   44.2500   2552.750
+  1500.000    45.120  2550.000
+  1500.250    46.120  2551.000
+  1500.500    47.120  2552.000
+  1500.750    48.120  2553.000
+  1501.000    49.120  2554.000

@@ -1,0 +1,164 @@
+// Version 3.0 column data: channel counts against the definitions, the
+// column count of every line, the first line's items against the stated
+// formats; and the array channels of the definition sections.
+#include <algorithm>
+#include <cmath>
+
+#include "checks/family.h"
+#include "checks/format_checks.h"
+#include "las/data_reader.h"
+#include "las/text_utils.h"
+
+namespace korrivan::checks {
+
+int arrayIndexOf(std::string_view mnemonic) {
+  std::string_view m = las::trimSpaces(mnemonic);
+  std::size_t open = m.find('['), close = m.find(']');
+  if (open == std::string_view::npos || close == std::string_view::npos || close + 1 != m.size() || close < open)
+    return -1;
+  auto n = las::parseNumber(m.substr(open + 1, close - open - 1));
+  if (!n || std::fabs(*n) > 32767) return -1;
+  return static_cast<int>(std::lround(*n));
+}
+
+std::string arrayBaseName(std::string_view mnemonic) {
+  std::string_view m = las::trimSpaces(mnemonic);
+  std::size_t open = m.find('['), close = m.find(']');
+  if (m.empty() || open == std::string_view::npos || close == std::string_view::npos) return std::string(m);
+  return close + 1 == m.size() ? std::string(m.substr(0, open)) : "";
+}
+
+namespace {
+
+std::vector<std::string> firstLineItems(std::string& line, char delimiter) {
+  std::vector<std::string> items;
+  if (line.find('"') == std::string::npos && delimiter != ' ') {
+    std::size_t from = 0;
+    for (;;) {
+      std::size_t hit = line.find(delimiter, from);
+      items.push_back(line.substr(from, hit == std::string::npos ? std::string::npos : hit - from));
+      if (hit == std::string::npos) break;
+      from = hit + 1;
+    }
+  } else {
+    items = splitPaddedFields(line);
+    line = std::string(las::trimSpaces(line));
+  }
+  return items;
+}
+
+bool isArrayFormat(const las::LasLineParts& row) {
+  return !row.formatAsWritten.empty() && las::toUpperAscii(row.formatAsWritten[0]) == 'A';
+}
+
+std::size_t formatParts(const std::string& format) {
+  return static_cast<std::size_t>(std::count(format.begin(), format.end(), ';')) + 1;
+}
+
+}  // namespace
+
+FamilyResult checkColumnData(CertifyRun& run, OutcomeSlots& slots) {
+  const char delimiter = run.delimiter == '\0' ? ' ' : run.delimiter;
+  bool first = true;
+  std::int64_t k = 0;  // kept from the previous section when a first line holds no delimiter
+  las::DataReadContext ctx = run.dataContext();
+  for (const las::SectionRow& d : run.directory.rows()) {
+    if (d.kind != las::SectionKind::Data) continue;
+    if (first) slots[1] = slots[2] = slots[3] = "";
+    first = false;
+    las::ParsedSection definitions;
+    las::parseSection(run.directory, definitions, d.association, run.lineRules());
+    const std::size_t n = definitions.lineCount();
+    las::FirstDataLine firstLine = las::readFirstDataLine(ctx, d.name);
+    if (firstLine.columnsSet) k = firstLine.columns;
+    if (static_cast<std::int64_t>(n) != k)
+      slots[1] += "~" + d.association + " has " + std::to_string(n) + " channel descriptions while ~" + d.name +
+                  " has " + std::to_string(k) + " delimited channels. ";
+
+    std::string line = firstLine.line;
+    std::vector<std::string> items = firstLineItems(line, delimiter);
+    const std::string firstIndex = line.substr(0, line.find(delimiter));
+    for (std::size_t j = 1; j <= n && j <= items.size(); ++j) {
+      const std::string& format = definitions.rows[j].format;
+      if (valueMatchesFormat(items[j - 1], format, delimiter) == FormatMatch::Mismatch)
+        slots[3] += "Data column item (" + items[j - 1] + ") in ~" + d.name + " @ " + firstIndex + " wrong format {" +
+                    format + "}\r\n";
+    }
+
+    las::ColumnConsistency consistency = las::checkColumnCountConsistency(ctx, d.name);
+    if (consistency.result < 1)
+      slots[2] += "Section " + d.name + ", expected " + std::to_string(items.size()) + " channels, found " +
+                  std::to_string(std::llabs(consistency.result)) + ". Line was\r\n" + consistency.offendingLine;
+  }
+  return resultFromSlots(slots);
+}
+
+FamilyResult checkArrayChannels(CertifyRun& run, OutcomeSlots& slots) {
+  std::vector<std::string> examined;
+  bool cleared = false;
+  auto known = [&](const std::string& base) {
+    for (const std::string& e : examined)
+      if (las::iequals(e, base)) return true;
+    return false;
+  };
+  for (const las::SectionRow& s : run.directory.rows()) {
+    if (s.kind != las::SectionKind::Definition) continue;
+    las::ParsedSection section;
+    las::parseSection(run.directory, section, s.name, run.lineRules());
+    const auto& rows = section.rows;
+
+    slots[1].clear();
+    for (std::size_t r = 1; r < rows.size(); ++r)
+      if (isArrayFormat(rows[r]) && arrayIndexOf(rows[r].mnemonic) == -1) slots[1] += rows[r].mnemonic + "\r\n";
+    if (!slots[1].empty()) break;
+    if (!cleared) slots[2] = slots[3] = slots[4] = slots[5] = "";
+    cleared = true;
+
+    for (std::size_t k = 1; k < rows.size(); ++k) {
+      if (!isArrayFormat(rows[k])) continue;
+      const std::string base = arrayBaseName(rows[k].mnemonic);
+      if (known(base)) continue;
+      examined.push_back(base);
+      if (arrayIndexOf(rows[k].mnemonic) != 1) {
+        slots[2] += rows[k].mnemonic + ",";
+        break;
+      }
+      auto belongs = [&](std::size_t m) { return las::iequals(arrayBaseName(rows[m].mnemonic), base); };
+      int members = 0;
+      std::size_t firstParts = 0;
+      std::string firstUnit;
+      for (std::size_t m = k; m < rows.size(); ++m) {
+        const las::LasLineParts& row = rows[m];
+        if (belongs(m)) {
+          if (arrayIndexOf(row.mnemonic) != members + 1) {
+            slots[2] += row.mnemonic + "\r\n";
+            break;
+          }
+          if (members > 0 && formatParts(row.formatAsWritten) != firstParts) {
+            slots[4] += row.mnemonic + ", format was: {" + row.formatAsWritten + "}\r\n";
+            break;
+          }
+          if (members > 0 && !las::iequals(row.unit, firstUnit)) {
+            slots[5] += row.mnemonic + ", unit was: " + row.unit + ", first was: " + firstUnit + "\r\n";
+            break;
+          }
+          if (members == 0) {
+            firstParts = formatParts(row.formatAsWritten);
+            firstUnit = row.unit;
+          }
+          ++members;
+        } else if (m + 1 < rows.size()) {
+          std::size_t next = m + 1;
+          while (next < rows.size() && !belongs(next)) ++next;
+          if (next < rows.size()) {
+            slots[3] += rows[next].mnemonic + "\r\n";
+            break;
+          }
+        }
+      }
+    }
+  }
+  return resultFromSlots(slots);
+}
+
+}  // namespace korrivan::checks
