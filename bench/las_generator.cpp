@@ -77,6 +77,7 @@ void wellSection(Writer& w, std::int64_t depths, bool v3) {
   w.line(" DATE.         08-DEC-2026 : LOG DATE");
   w.line(" UWI .         100000000000W000 : UNIQUE WELL ID");
   if (v3) {
+    w.line(" LIC .         0123456 : LICENSE NUMBER");
     w.line(" LATI.DEG      53.5 : LATITUDE");
     w.line(" LONG.DEG      -113.5 : LONGITUDE");
     w.line(" GDAT.         NAD83 : GEODETIC DATUM");
@@ -84,9 +85,9 @@ void wellSection(Writer& w, std::int64_t depths, bool v3) {
 }
 
 void curves(Writer& w, int channels, bool v3) {
-  w.line(" DEPT.M : DEPTH" + std::string(v3 ? " {F10.3}" : ""));
+  w.line(" DEPT.M : DEPTH" + std::string(v3 ? " {F}" : ""));
   for (int c = 1; c < channels; ++c)
-    w.line(" C" + std::to_string(c) + ".UNIT : CHANNEL " + std::to_string(c) + (v3 ? " {F10.4}" : ""));
+    w.line(" C" + std::to_string(c) + ".UNIT : CHANNEL " + std::to_string(c) + (v3 ? " {F}" : ""));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 //   korrivan_bench [--size-mb N] [--kind v20|v20wrap|v30comma] [--file PATH] [--keep]
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -11,7 +12,10 @@
 #include <functional>
 #include <string>
 
+#include "app/batch_run.h"
 #include "bench/las_generator.h"
+#include "certify/run_hooks.h"
+#include "certify/session.h"
 #include "las/data_reader.h"
 #include "las/section_directory.h"
 
@@ -64,7 +68,9 @@ int main(int argc, char** argv) {
   const double mb = static_cast<double>(std::filesystem::file_size(file)) / (1 << 20);
   const std::string wc = "wc -l < '" + file + "' > /dev/null";
   if (std::system(wc.c_str()) != 0) return 1;  // warms the page cache
-  const double floorSecs = seconds([&] { std::system(wc.c_str()); });
+  // The floor is the best of three runs, the file being in the page cache.
+  double floorSecs = 1e9;
+  for (int i = 0; i < 3; ++i) floorSecs = std::min(floorSecs, seconds([&] { std::system(wc.c_str()); }));
   report("wc -l (one-pass floor)", floorSecs, floorSecs, mb);
 
   const float version = kind == bench::LasKind::V30Comma ? 3.0f : 2.0f;
@@ -85,6 +91,25 @@ int main(int argc, char** argv) {
 
   std::printf("column count result %lld, wrap result %d (%d lines per depth)\n", static_cast<long long>(cc.result),
               static_cast<int>(wrap.result), wrap.linesPerDepth);
+
+  // The whole batch certification, as `korrivan FILE REPORT` runs it.
+  const auto folder = std::filesystem::temp_directory_path() / "korrivan-bench-run";
+  std::filesystem::create_directories(folder);
+  certify::Session session;
+  session.programFolder = folder.string();
+  session.lasFileName = file;
+  session.logFileName = (folder / "report.log").string();
+  session.batch = true;
+  certify::SilentHooks hooks;
+  double certifySecs = seconds([&] { app::doBatchMode(session, hooks); });
+  report("whole batch certification", certifySecs, floorSecs, mb);
+  std::string result = "(no report)";
+  if (FILE* r = std::fopen(session.logFileName.c_str(), "rb")) {
+    char line[512];
+    for (int i = 0; i < 4 && std::fgets(line, sizeof line, r); ++i) result = line;
+    std::fclose(r);
+  }
+  std::printf("report: %s", result.c_str());
   std::printf("peak resident memory %.1f MB\n", static_cast<double>(peakRssKb()) / 1024.0);
   if (generated && !keep) std::filesystem::remove(file);
   return 0;

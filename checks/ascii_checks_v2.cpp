@@ -33,8 +33,9 @@ FamilyResult checkAsciiSection(CertifyRun& run, OutcomeSlots& slots) {
     src.seek(*start);
     std::string_view line;
     bool stop = false;
+    std::string record;  // reused from record to record
     while (!stop) {
-      std::string record;
+      record.clear();
       int read = 0;
       const int wanted = wrapped ? linesPerDepth : 1;
       while (read < wanted && src.next(line)) {
@@ -59,7 +60,7 @@ FamilyResult checkAsciiSection(CertifyRun& run, OutcomeSlots& slots) {
       if (stop || read == 0) break;
       std::string_view t = las::trimSpaces(record);
       if (t.find('~') != std::string_view::npos) break;
-      const auto count = static_cast<std::int64_t>(las::countFields(t, " "));
+      const auto count = static_cast<std::int64_t>(t.empty() ? 0 : las::countDataFields(t, ' '));
       if (count != n) {
         slots[2] = "Space delimited column count differs from ~Curve channel count. Expected: " + std::to_string(n) +
                    ". Found: " + std::to_string(count) + "\r\n" + std::string(t);

@@ -77,9 +77,9 @@ std::size_t decimalPlaces(std::string_view text) {
   return p == std::string_view::npos ? 0 : text.size() - p - 1;
 }
 
-std::string indexText(std::string_view trimmedLine, char delimiter) {
+std::string_view indexText(std::string_view trimmedLine, char delimiter) {
   std::size_t p = trimmedLine.find(delimiter);
-  return std::string(p == std::string_view::npos ? trimmedLine : trimmedLine.substr(0, p));
+  return p == std::string_view::npos ? trimmedLine : trimmedLine.substr(0, p);
 }
 
 bool isBlankOrComment(std::string_view t) { return t.empty() || t.front() == '#'; }
@@ -101,7 +101,7 @@ IndexBounds readIndexBounds(CertifyRun& run) {
   while (src.next(line)) {
     std::string_view t = las::trimSpaces(line);
     if (isBlankOrComment(t)) continue;
-    b.firstText = indexText(t, delimiter);
+    b.firstText = std::string(indexText(t, delimiter));
     b.first = roundTo(las::leadingNumber(b.firstText), 5);
     b.firstPosition = src.lineStart();
     break;
@@ -163,7 +163,7 @@ StepScan scanStepIncrements(CertifyRun& run, int linesPerDepth) {
       continue;
     }
     if (linesPerDepth == 1) inRecord = 0;
-    std::string text = indexText(t, delimiter);
+    std::string_view text = indexText(t, delimiter);
     double index = roundTo(las::leadingNumber(text), 5);
     if (!havePrevious) {
       previous = index;
@@ -181,7 +181,7 @@ StepScan scanStepIncrements(CertifyRun& run, int linesPerDepth) {
     haveReference = true;
     previous = index;
     scan.increment = increment;
-    scan.location = text;
+    scan.location.assign(text);
   }
   scan.code = havePrevious ? -1 : 0;
   return scan;

@@ -320,8 +320,7 @@ TildeScan scanTildeLinesV3(const std::string& fileName) {
   try {
     las::LineSource src(fileName);
     std::string_view line;
-    while (src.next(line)) {
-      if (line.find('~') == std::string_view::npos) continue;
+    while (src.nextContaining('~', line)) {
       std::string_view t = las::trimSpaces(line);
       if (!t.empty() && t.front() == '#') continue;
       if (t.front() == '~') {
@@ -348,8 +347,7 @@ TildeScan scanTildeLinesV2(const std::string& fileName) {
   try {
     las::LineSource src(fileName);
     std::string_view line;
-    while (src.next(line)) {
-      if (line.find('~') == std::string_view::npos) continue;
+    while (src.nextContaining('~', line)) {
       std::string_view t = las::trimSpaces(line);
       if (t.front() != '~') {
         scan.text += "Tilde not first non-space character of the line\r\n" + std::string(line) + "\r\n";

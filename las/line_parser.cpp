@@ -183,7 +183,9 @@ namespace {
 // Walks the fields of a text; calls emit(field) for each.
 template <typename Emit>
 void walkFields(std::string_view text, std::string_view separators, Emit emit) {
-  const bool spaceSeparates = separators.find(' ') != std::string_view::npos;
+  bool isSeparator[256] = {};
+  for (char c : separators) isSeparator[static_cast<unsigned char>(c)] = true;
+  const bool spaceSeparates = isSeparator[static_cast<unsigned char>(' ')];
   if (spaceSeparates) text = trimSpaces(text);
   if (text.empty()) return;
   bool inQuotes = false;
@@ -192,7 +194,7 @@ void walkFields(std::string_view text, std::string_view separators, Emit emit) {
   while (i < text.size()) {
     char c = text[i];
     if (c == '"') inQuotes = !inQuotes;
-    if (!inQuotes && separators.find(c) != std::string_view::npos) {
+    if (!inQuotes && isSeparator[static_cast<unsigned char>(c)]) {
       emit(text.substr(fieldStart, i - fieldStart));
       ++i;
       if (c == ' ')

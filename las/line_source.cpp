@@ -101,6 +101,42 @@ bool LineSource::next(std::string_view& line) {
   }
 }
 
+bool LineSource::nextContaining(char c, std::string_view& line) {
+  if (fd_ < 0) throw RunError(certify::err::BadFileMode);
+  for (;;) {
+    if (pos_ == end_ && !fill()) return false;
+    const char* start = buffer_.data() + pos_;
+    const std::size_t avail = end_ - pos_;
+    const void* hit = std::memchr(start, c, avail);
+    if (!hit) {
+      // No such line ends in this block: keep only the unfinished last line.
+      const char* lastCr = static_cast<const char*>(::memrchr(start, '\r', avail));
+      // A CR as the block's last byte may be followed by a LF in the next
+      // block: leave that line to next() and skip only up to the CR before it.
+      if (lastCr && lastCr + 1 == start + avail)
+        lastCr = avail > 1 ? static_cast<const char*>(::memrchr(start, '\r', avail - 1)) : nullptr;
+      if (!lastCr) {
+        // The block holds no complete line to pass over: read one line the
+        // ordinary way.
+        if (!next(line)) return false;
+        if (line.find(c) != std::string_view::npos) return true;
+        continue;
+      }
+      pos_ = static_cast<std::size_t>(lastCr + 1 - buffer_.data());
+      if (buffer_[pos_] == '\n') ++pos_;
+      continue;
+    }
+    // Back up to the start of the line that holds the hit.
+    const std::size_t hitAt = static_cast<std::size_t>(static_cast<const char*>(hit) - start);
+    const char* cr = hitAt == 0 ? nullptr : static_cast<const char*>(::memrchr(start, '\r', hitAt));
+    if (cr) {
+      pos_ = static_cast<std::size_t>(cr + 1 - buffer_.data());
+      if (pos_ < end_ && buffer_[pos_] == '\n') ++pos_;
+    }
+    return next(line);
+  }
+}
+
 std::string LineSource::readAt(std::int64_t offset, std::size_t count) {
   std::string out(count, '\0');
   std::size_t got = 0;

@@ -38,6 +38,10 @@ public:
   // The view stays valid until the next call. Throws RunError on read errors.
   bool next(std::string_view& line);
 
+  // Like next(), but passes over every line that does not hold `c`: a
+  // search of whole blocks, for scans that care about a few lines only.
+  bool nextContaining(char c, std::string_view& line);
+
   // 0-based offset of the first byte of the line last returned.
   std::int64_t lineStart() const { return lineStart_; }
   // 0-based offset just past the line end of the line last returned.

@@ -94,7 +94,7 @@ bool SectionDirectory::scan(const std::string& fileName, float version) {
     LineSource src(fileName);
     fileSize_ = src.fileSize();
     std::string_view line;
-    while (src.next(line)) {
+    while (src.nextContaining('~', line)) {
       std::size_t first = line.find_first_not_of(' ');
       if (first == std::string_view::npos || line[first] != '~') continue;
       TitleParts title = parseSectionTitle(line);

@@ -104,9 +104,15 @@ static std::size_t numberPrefixLength(std::string_view s) {
 }
 
 static double convertNumber(std::string_view text) {
-  std::string t(text);
-  for (char& c : t)
-    if (c == 'd' || c == 'D') c = 'E';
+  // A Fortran-style "D" exponent is read as "E"; only then is a copy needed.
+  std::string copy;
+  std::string_view t = text;
+  if (text.find_first_of("dD") != std::string_view::npos) {
+    copy = std::string(text);
+    for (char& c : copy)
+      if (c == 'd' || c == 'D') c = 'E';
+    t = copy;
+  }
   std::size_t skip = (!t.empty() && t[0] == '+') ? 1 : 0;
   double v = 0;
   auto res = std::from_chars(t.data() + skip, t.data() + t.size(), v);

@@ -155,3 +155,28 @@ TEST(LineSource, CrLfSplitAcrossBlocks) {
 }
 
 }  // namespace
+
+namespace {
+
+// Lines holding a character, found by whole-block search, must be exactly
+// the lines next() would give, at block boundaries too.
+TEST(LineSource, NextContainingMatchesLineByLineReading) {
+  ScratchDir dir;
+  std::string text;
+  for (int i = 0; i < 120000; ++i) {  // about 2 MB: several blocks
+    text += (i % 97 == 0) ? "  ~Title " + std::to_string(i) : "1000." + std::to_string(i) + " 2 3";
+    text += (i % 5 == 0) ? "\r" : "\r\n";
+  }
+  text += "tail ~ without line end";
+  std::string file = dir.write("scan.las", text);
+  std::vector<std::pair<std::int64_t, std::string>> expected, got;
+  LineSource a(file), b(file);
+  std::string_view l;
+  while (a.next(l))
+    if (l.find('~') != std::string_view::npos) expected.emplace_back(a.lineStart(), std::string(l));
+  while (b.nextContaining('~', l)) got.emplace_back(b.lineStart(), std::string(l));
+  EXPECT_EQ(got, expected);
+  EXPECT_EQ(got.size(), 120000u / 97 + 2);
+}
+
+}  // namespace
