@@ -104,28 +104,29 @@ struct Families {
 };
 const Families kFamilies{};
 
+// Runs a driver's groups and turns the ways a run ends into its run result:
+// the gating rule ends it completed, the error exit cancelled or stopped.
+template <typename Driver>
+RunResult runDriver(Driver& driver, CertifyRun& run) {
+  BusyPointer busy(run.hooks);
+  try {
+    driver.runGroups();
+    return RunResult::Completed;
+  } catch (const EndRun& end) {
+    return end.result;
+  } catch (const ErrorExit&) {
+    return driver.errorExit(run.familyError);
+  } catch (const std::exception& e) {
+    return driver.errorExit(pendingError(e));
+  }
+}
+
 // ---- version 3.0 ------------------------------------------------------------
 
 class Certify3 {
 public:
   explicit Certify3(CertifyRun& run) : run_(run), table_(run.session.tables.v3) {}
 
-  RunResult run() {
-    BusyPointer busy(run_.hooks);
-    try {
-      runGroups();
-      run_.hooks.letEventsRun();
-      return RunResult::Completed;
-    } catch (const EndRun& end) {
-      return end.result;
-    } catch (const ErrorExit&) {
-      return errorExit(run_.familyError);
-    } catch (const std::exception& e) {
-      return errorExit(pendingError(e));
-    }
-  }
-
-private:
   void runGroups() {
     Session& s = run_.session;
     // The catalogue is written again at once, so that a run ending in group 1
@@ -167,7 +168,16 @@ private:
     group(8, kFamilies.associations, slots);
     slots = slotsForGroup(table_, 9);
     group(9, kFamilies.arrayChannels, slots);
+    run_.hooks.letEventsRun();
   }
+
+  RunResult errorExit(const PendingError& e) {
+    if (run_.hooks.cancelRequested()) return RunResult::Cancelled;
+    logDriverError(run_, "aaCertify3", e, false);
+    return RunResult::Stopped;
+  }
+
+private:
 
   void group(int number, Family family, OutcomeSlots& slots) { record(number, runFamily(family, run_, slots), slots); }
 
@@ -182,12 +192,6 @@ private:
     run_.hooks.clearCancel();
   }
 
-  RunResult errorExit(const PendingError& e) {
-    if (run_.hooks.cancelRequested()) return RunResult::Cancelled;
-    logDriverError(run_, "aaCertify3", e, false);
-    return RunResult::Stopped;
-  }
-
   CertifyRun& run_;
   CheckTable& table_;
 };
@@ -198,21 +202,6 @@ class Certify2 {
 public:
   explicit Certify2(CertifyRun& run) : run_(run), table_(run.session.tables.v2) {}
 
-  RunResult run() {
-    BusyPointer busy(run_.hooks);
-    try {
-      runGroups();
-      return RunResult::Completed;
-    } catch (const EndRun& end) {
-      return end.result;
-    } catch (const ErrorExit&) {
-      return errorExit(run_.familyError);
-    } catch (const std::exception& e) {
-      return errorExit(pendingError(e));
-    }
-  }
-
-private:
   void runGroups() {
     run_.delimiter = ' ';
     if (!run_.directory.locateMainSections(run_.fileName, run_.version)) throw ErrorExit{};
@@ -247,6 +236,14 @@ private:
     group(7, kFamilies.asciiV2, slots);
   }
 
+  RunResult errorExit(const PendingError& e) {
+    if (run_.hooks.cancelRequested()) return RunResult::Cancelled;
+    logDriverError(run_, "aaCertify2", e, true);
+    return RunResult::Stopped;
+  }
+
+private:
+
   void group(int number, Family family, OutcomeSlots& slots) { record(number, runFamily(family, run_, slots), slots); }
 
   void record(int number, FamilyResult result, const OutcomeSlots& slots) {
@@ -261,20 +258,21 @@ private:
     if (!onlyCountryFailed && anyCheckFailed(table_)) throw EndRun{RunResult::Completed};
   }
 
-  RunResult errorExit(const PendingError& e) {
-    if (run_.hooks.cancelRequested()) return RunResult::Cancelled;
-    logDriverError(run_, "aaCertify2", e, true);
-    return RunResult::Stopped;
-  }
-
   CertifyRun& run_;
   CheckTable& table_;
 };
 
 }  // namespace
 
-RunResult aaCertify3(CertifyRun& run) { return Certify3(run).run(); }
-RunResult aaCertify2(CertifyRun& run) { return Certify2(run).run(); }
+RunResult aaCertify3(CertifyRun& run) {
+  Certify3 driver(run);
+  return runDriver(driver, run);
+}
+
+RunResult aaCertify2(CertifyRun& run) {
+  Certify2 driver(run);
+  return runDriver(driver, run);
+}
 
 RunResult aaCertify3(Session& session, RunHooks& hooks) {
   CertifyRun run(session, hooks);

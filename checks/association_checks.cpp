@@ -10,14 +10,7 @@ namespace {
 
 std::vector<std::string> associationItems(const std::string& association, char delimiter) {
   if (delimiter == ' ' || delimiter == '\0') return las::splitFields(association, " ");
-  std::vector<std::string> items;
-  std::size_t from = 0;
-  for (;;) {
-    std::size_t hit = association.find(delimiter, from);
-    items.push_back(association.substr(from, hit == std::string::npos ? std::string::npos : hit - from));
-    if (hit == std::string::npos) return items;
-    from = hit + 1;
-  }
+  return las::splitAtEvery(association, delimiter);
 }
 
 std::string lineImage(const las::LasLineParts& row) {

@@ -31,19 +31,9 @@ std::string arrayBaseName(std::string_view mnemonic) {
 namespace {
 
 std::vector<std::string> firstLineItems(std::string& line, char delimiter) {
-  std::vector<std::string> items;
-  if (line.find('"') == std::string::npos && delimiter != ' ') {
-    std::size_t from = 0;
-    for (;;) {
-      std::size_t hit = line.find(delimiter, from);
-      items.push_back(line.substr(from, hit == std::string::npos ? std::string::npos : hit - from));
-      if (hit == std::string::npos) break;
-      from = hit + 1;
-    }
-  } else {
-    items = splitPaddedFields(line);
-    line = std::string(las::trimSpaces(line));
-  }
+  if (line.find('"') == std::string::npos && delimiter != ' ') return las::splitAtEvery(line, delimiter);
+  std::vector<std::string> items = splitPaddedFields(line);
+  line = std::string(las::trimSpaces(line));
   return items;
 }
 

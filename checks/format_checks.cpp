@@ -154,13 +154,7 @@ FormatMatch valueMatchesFormat(std::string_view value, std::string_view format, 
     } else if (delimiter == ' ') {
       items = splitPaddedFields(value);
     } else {
-      std::size_t from = 0;
-      for (;;) {
-        std::size_t hit = value.find(delimiter, from);
-        items.emplace_back(value.substr(from, hit == std::string_view::npos ? std::string_view::npos : hit - from));
-        if (hit == std::string_view::npos) break;
-        from = hit + 1;
-      }
+      items = las::splitAtEvery(value, delimiter);
     }
     std::size_t degree = 0;
     const bool degrees = startsWithDegreeSign(format, &degree);

@@ -46,16 +46,7 @@ std::size_t countDataFields(std::string_view line, char delimiter) {
 std::vector<std::string> splitDataFields(std::string_view line, char delimiter) {
   delimiter = effective(delimiter);
   const bool quoted = line.find('"') != std::string_view::npos;
-  if (!quoted && delimiter != ' ') {
-    std::vector<std::string> out;
-    std::size_t from = 0;
-    for (;;) {
-      std::size_t hit = line.find(delimiter, from);
-      out.emplace_back(line.substr(from, hit == std::string_view::npos ? std::string_view::npos : hit - from));
-      if (hit == std::string_view::npos) return out;
-      from = hit + 1;
-    }
-  }
+  if (!quoted && delimiter != ' ') return splitAtEvery(line, delimiter);
   return splitFields(trimSpaces(line), std::string_view(&delimiter, 1));
 }
 

@@ -128,14 +128,7 @@ std::string getAssociation(std::string_view line, char delimiter, std::vector<st
   std::string assoc(trimSpaces(after(line, bar)));
   if (items) {
     if (delimiter == ',' || delimiter == '\t') {
-      items->clear();
-      std::size_t from = 0;
-      for (;;) {
-        std::size_t hit = assoc.find(delimiter, from);
-        items->push_back(assoc.substr(from, hit == std::string::npos ? std::string::npos : hit - from));
-        if (hit == std::string::npos) break;
-        from = hit + 1;
-      }
+      *items = splitAtEvery(assoc, delimiter);
     } else {
       *items = splitFields(assoc, " ");
     }

@@ -142,6 +142,17 @@ std::optional<double> parseNumber(std::string_view s) {
 
 bool isNumeric(std::string_view s) { return parseNumber(s).has_value(); }
 
+std::vector<std::string> splitAtEvery(std::string_view s, char delimiter) {
+  std::vector<std::string> out;
+  std::size_t from = 0;
+  for (;;) {
+    std::size_t hit = s.find(delimiter, from);
+    out.emplace_back(s.substr(from, hit == std::string_view::npos ? std::string_view::npos : hit - from));
+    if (hit == std::string_view::npos) return out;
+    from = hit + 1;
+  }
+}
+
 std::string replaceAll(std::string_view s, std::string_view from, std::string_view to) {
   std::string out;
   if (from.empty()) return std::string(s);

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace korrivan::las {
 
@@ -37,6 +38,10 @@ double leadingNumber(std::string_view s);
 // The whole text (spaces around it allowed) is one decimal number.
 std::optional<double> parseNumber(std::string_view s);
 bool isNumeric(std::string_view s);
+
+// The pieces between every occurrence of `delimiter` (two adjacent
+// delimiters give an empty piece); a text without it is one piece.
+std::vector<std::string> splitAtEvery(std::string_view s, char delimiter);
 
 // Replaces every occurrence of `from` by `to`.
 std::string replaceAll(std::string_view s, std::string_view from, std::string_view to);

@@ -23,19 +23,7 @@ using korrivan::test::splitCrLf;
 
 namespace {
 
-std::vector<fs::path> corpusFiles() {
-  std::vector<fs::path> files;
-  fs::path root(KORRIVAN_CORPUS);
-  if (!fs::exists(root)) return files;
-  for (const auto& e : fs::recursive_directory_iterator(root)) {
-    if (!e.is_regular_file()) continue;
-    auto ext = e.path().extension().string();
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (ext == ".las") files.push_back(e.path());
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
+std::vector<fs::path> corpusFiles() { return test::lasFilesBelow(KORRIVAN_CORPUS); }
 
 // One line of the verdict table: file, version, result, first failing check.
 std::string verdictOf(const fs::path& original, const test::ScratchDir& dir) {

@@ -31,12 +31,7 @@ namespace {
 
 std::vector<std::string> caseNames() {
   std::vector<std::string> out;
-  for (const auto& e : fs::recursive_directory_iterator(KORRIVAN_CASES)) {
-    std::string ext = e.path().extension().string();
-    if (e.is_regular_file() && (ext == ".las" || ext == ".LAS"))
-      out.push_back(fs::relative(e.path(), KORRIVAN_CASES).string());
-  }
-  std::sort(out.begin(), out.end());
+  for (const fs::path& p : test::lasFilesBelow(KORRIVAN_CASES)) out.push_back(fs::relative(p, KORRIVAN_CASES).string());
   return out;
 }
 

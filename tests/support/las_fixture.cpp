@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <sstream>
@@ -42,6 +43,18 @@ std::string crlf(const std::vector<std::string>& lines) {
   std::string out;
   for (const std::string& l : lines) out += l + "\r\n";
   return out;
+}
+
+std::vector<std::filesystem::path> lasFilesBelow(const std::filesystem::path& root) {
+  std::vector<std::filesystem::path> files;
+  if (!std::filesystem::exists(root)) return files;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
+    std::string ext = e.path().extension().string();
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (e.is_regular_file() && ext == ".las") files.push_back(e.path());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
 }
 
 std::string readFile(const std::string& path) {

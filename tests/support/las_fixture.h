@@ -23,6 +23,8 @@ private:
 };
 
 std::string readFile(const std::string& path);
+// Every file below the folder whose extension is .las in any case, sorted.
+std::vector<std::filesystem::path> lasFilesBelow(const std::filesystem::path& root);
 std::vector<std::string> splitCrLf(const std::string& text);
 std::string crlf(const std::vector<std::string>& lines);
 
