@@ -27,6 +27,7 @@ struct CertifyRun {
   las::SectionDirectory directory;
   las::ParsedSection versionSection;
   las::ParsedSection wellSection;
+  std::string wellSectionName = "Well";  // "W" when a 1.2/2.0 file titles it so
   las::ParsedSection curveSection;
   las::ParsedSection parameterSection;
   las::CurveTable curves;

@@ -67,12 +67,15 @@ void readDelimiter(CertifyRun& run) {
 
 void parseMainSections(CertifyRun& run, bool oneLetterFallback) {
   const las::LineRules rules = run.lineRules();
-  auto parse = [&](las::ParsedSection& table, std::string_view name, std::string_view letter) {
-    if (las::parseSection(run.directory, table, name, rules) == las::ParseStatus::EmptyOrAbsent && oneLetterFallback)
-      las::parseSection(run.directory, table, letter, rules);
+  // The section's name as parsed: the long name, or the one-letter one.
+  auto parse = [&](las::ParsedSection& table, std::string_view name, std::string_view letter) -> std::string_view {
+    if (las::parseSection(run.directory, table, name, rules) == las::ParseStatus::EmptyOrAbsent && oneLetterFallback &&
+        las::parseSection(run.directory, table, letter, rules) == las::ParseStatus::Read)
+      return letter;
+    return name;
   };
   parse(run.versionSection, "Version", "V");
-  parse(run.wellSection, "Well", "W");
+  run.wellSectionName = parse(run.wellSection, "Well", "W");
   run.curveSection.reset();
   run.parameterSection.reset();
   if (!run.directory.curveSectionName.empty())

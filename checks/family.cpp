@@ -26,6 +26,18 @@ void appendError(std::string& slot, std::string_view text) {
   slot += text;
 }
 
+void appendFinding(std::string& text, std::string_view entry) {
+  static constexpr std::string_view kMore = "(further findings of this check are not listed)";
+  if (text.size() + entry.size() <= kMaxFindingsText) {
+    text += entry;
+    return;
+  }
+  const std::string marker = entry.substr(0, 2) == kCrLf ? std::string(kCrLf) + std::string(kMore)
+                                                           : std::string(kMore) + std::string(kCrLf);
+  // Once full, the marker is the text's last line.
+  if (!text.ends_with(marker)) text += marker;
+}
+
 std::string lookupParamValue(const las::ParsedSection& section, std::string_view mnemonic) {
   for (std::size_t r = 1; r < section.rows.size(); ++r)
     if (las::iequals(section.rows[r].mnemonic, mnemonic)) return section.rows[r].value;

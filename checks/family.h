@@ -30,6 +30,14 @@ void appendError(std::string& slot, std::string_view text);
 
 inline constexpr std::string_view kCrLf = "\r\n";
 
+// A check that finds a defect on every line of a large file would make its
+// text as large as the file: past this size a check lists no more findings.
+inline constexpr std::size_t kMaxFindingsText = 1u << 20;
+
+// Appends one finding (an entry that begins or ends with CR LF), or once the
+// text is full, a line saying that further findings are not listed.
+void appendFinding(std::string& text, std::string_view entry);
+
 // The value of the first row whose mnemonic matches, " " when none does.
 std::string lookupParamValue(const las::ParsedSection& section, std::string_view mnemonic);
 

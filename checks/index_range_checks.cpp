@@ -236,7 +236,8 @@ std::string unitsMessage(const WellIndexValues& w, const las::ParsedSection& cur
 // Writes the last index into a STOP left at the NULL value; false when the
 // file could not be changed.
 bool repairNullStop(CertifyRun& run, double lastIndex) {
-  tools::EditRequest request{run.fileName, "STOP", 'V', fixed(lastIndex, 5), "Well"};
+  // The ~Well section as the file titles it ("~W" in many 1.2/2.0 files).
+  tools::EditRequest request{run.fileName, "STOP", 'V', fixed(lastIndex, 5), run.wellSectionName};
   bool repaired = false;
   try {
     repaired = tools::editHeaderLine(request, run.directory, run.hooks) == tools::EditResult::Rewritten;

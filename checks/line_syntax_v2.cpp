@@ -12,10 +12,7 @@ namespace korrivan::checks {
 namespace {
 
 void addEntry(std::string& slot, std::string_view message, std::string_view line) {
-  slot += "\r\n";
-  slot += message;
-  slot += "\r\n";
-  slot += line;
+  appendFinding(slot, std::string("\r\n").append(message).append("\r\n").append(line));
 }
 
 void checkDataLine(std::string_view line, char delimiter, OutcomeSlots& slots) {

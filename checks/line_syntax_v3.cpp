@@ -163,15 +163,15 @@ FamilyResult checkLineSyntax3(CertifyRun& run, OutcomeSlots& slots) {
         hasData = !isBlankOrComment(t);
         return !hasData;
       });
-      if (!hasData) slots[11] += "\r\nNo Data lines found in section " + row.name;
+      if (!hasData) appendFinding(slots[11], "\r\nNo Data lines found in section " + row.name);
       continue;
     }
     forEachSectionLine(src, row, [&](std::string_view line, std::string_view t) {
       RuleTexts rules = checkHeaderLine3(line, row.name, run.version, run.delimiter);
       for (std::size_t k = 1; k <= 10; ++k) {
         if (rules[k].empty()) continue;
-        slots[k] += std::string(kLabels[k]) + rules[k] + (k == 8 ? " (  in ~" : " ( in ~") + row.name + ")\r\n" +
-                    std::string(t) + "\r\n";
+        appendFinding(slots[k], std::string(kLabels[k]) + rules[k] + (k == 8 ? " (  in ~" : " ( in ~") + row.name +
+                                    ")\r\n" + std::string(t) + "\r\n");
       }
       return true;
     });

@@ -329,9 +329,9 @@ TildeScan scanTildeLinesV3(const std::string& fileName) {
           finding = "Missing section title";
         else if (std::string_view(" ,\t|[]").find(t[1]) != std::string_view::npos)
           finding = "Tilde followed by illegal characters; space, comma, tab, | or [ ]";
-        if (!finding.empty()) scan.text += std::string(finding) + "\r\n" + std::string(t) + "\r\n";
+        if (!finding.empty()) appendFinding(scan.text, std::string(finding) + "\r\n" + std::string(t) + "\r\n");
       } else {
-        scan.text += "Tilde not first non-space character of the line\r\n" + std::string(line) + "\r\n";
+        appendFinding(scan.text, "Tilde not first non-space character of the line\r\n" + std::string(line) + "\r\n");
       }
     }
   } catch (const std::exception&) {
@@ -350,17 +350,17 @@ TildeScan scanTildeLinesV2(const std::string& fileName) {
     while (src.nextContaining('~', line)) {
       std::string_view t = las::trimSpaces(line);
       if (t.front() != '~') {
-        scan.text += "Tilde not first non-space character of the line\r\n" + std::string(line) + "\r\n";
+        appendFinding(scan.text, "Tilde not first non-space character of the line\r\n" + std::string(line) + "\r\n");
       } else if (t.size() < 2) {
-        scan.text += "Missing section title\r\n" + std::string(t) + "\r\n";
+        appendFinding(scan.text, "Missing section title\r\n" + std::string(t) + "\r\n");
       } else if (t[1] < 'A' || t[1] > 'Z') {
         const auto code = static_cast<unsigned char>(t[1]);
         std::string shown = t[1] == ' ' ? "<space>"
                             : (code < 32 || code >= 128)
                                 ? "Unprintable control character ASCII code =" + std::to_string(code)
                                 : std::string(1, t[1]);
-        scan.text += "Tilde not followed by upper case letter, A-Z. Character was " + shown + " on line:\r\n" +
-                     std::string(t) + "\r\n";
+        appendFinding(scan.text, "Tilde not followed by upper case letter, A-Z. Character was " + shown +
+                                     " on line:\r\n" + std::string(t) + "\r\n");
       }
     }
   } catch (const std::exception&) {

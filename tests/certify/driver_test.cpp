@@ -136,3 +136,37 @@ TEST(Drivers, VanishedFileStopsWithACommandLogLine) {
 }
 
 }  // namespace
+
+namespace {
+
+// A defect on every data line (tabs between the values) must not make a
+// finding text as large as the file.
+TEST(Drivers, FindingsOfOneCheckAreBounded) {
+  ScratchDir dir;
+  std::vector<std::string> lines = {"~Version", " VERS. 2.0 : v", " WRAP. NO : w", "~Well", "~Curve", " DEPT.M : d",
+                                    " GR.GAPI : g", "~A"};
+  for (int i = 0; i < 60000; ++i) lines.push_back(std::to_string(1000 + i) + ".0\t45.25");
+  Session s = sessionFor(dir, dir.writeLas("tabs.las", lines), 2.0f);
+  SilentHooks hooks;
+  EXPECT_EQ(aaCertify2(s, hooks), RunResult::Completed);
+  const std::string& text = s.tables.v2.outcome(4, 5);
+  EXPECT_LE(text.size(), (1u << 20) + 100);
+  EXPECT_TRUE(text.starts_with("\r\nTab character(s) found.\r\n1000.0\t45.25"));
+  EXPECT_TRUE(text.ends_with("\r\n(further findings of this check are not listed)"));
+}
+
+// A 100 MB data line without any line end gets a verdict like any other.
+TEST(Drivers, HundredMegabyteLineGetsAVerdict) {
+  ScratchDir dir;
+  std::string text = korrivan::test::crlf({"~Version", " VERS. 2.0 : v", " WRAP. NO : w", "~Curve", " DEPT.M : d",
+                                           " GR.GAPI : g", "~A"});
+  text += "1000.0";
+  text.append(100u << 20, ' ');
+  text += "45.25";
+  Session s = sessionFor(dir, dir.write("huge.las", text), 2.0f);
+  SilentHooks hooks;
+  EXPECT_EQ(aaCertify2(s, hooks), RunResult::Completed);
+  EXPECT_TRUE(anyCheckFailed(s.tables.v2));
+}
+
+}  // namespace

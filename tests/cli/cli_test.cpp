@@ -160,6 +160,8 @@ TEST(CommandLine, QuotesAreRemovedAndWrapSwitchFoundInAnyCase) {
   auto messages = program.messages();
   ASSERT_FALSE(messages.empty());
   for (const std::string& m : messages) EXPECT_FALSE(m.starts_with("Error")) << m;
+  // The switch brings the WRAP line-length check into the catalogue.
+  EXPECT_NE(readFile(log).find("d. ~ASCII line length conforms to WRAP line length requirements"), std::string::npos);
 }
 
 TEST(CommandLine, LogInMissingFolderFallsBackBesideTheLasFile) {
