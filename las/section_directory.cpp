@@ -189,7 +189,7 @@ std::optional<std::int64_t> SectionDirectory::sectionStart(std::string_view name
 
 std::string readSectionText(SectionDirectory& directory, std::string_view sectionName) {
   // Header sections are small; a body beyond this size is read only this far.
-  constexpr std::int64_t kMaxSectionText = 64ll << 20;
+  constexpr std::int64_t kMaxSectionText = 16ll << 20;
   if (directory.rows().empty() && !directory.fileName().empty()) directory.sectionStart(sectionName);
   const auto& rows = directory.rows();
   std::size_t i = 0;
