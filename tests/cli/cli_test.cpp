@@ -110,6 +110,13 @@ TEST(CommandLine, CertifiesAGoodFileAndLogsTheCommandLine) {
   EXPECT_TRUE(context[0].ends_with("\tKorrivan"));
 }
 
+TEST(CommandLine, EmptyCommandLineCertifiesNothing) {
+  ScratchDir dir;
+  Program program(dir);
+  EXPECT_EQ(program.run({}), 0);
+  EXPECT_FALSE(fs::exists(dir.path() / "bin" / "command.log"));
+}
+
 TEST(CommandLine, ValidationMessages) {
   ScratchDir dir;
   std::string las = dir.writeLas("well.las", kGoodLas20);
