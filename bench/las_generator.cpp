@@ -93,10 +93,14 @@ void curves(Writer& w, int channels, bool v3) {
 }  // namespace
 
 bool parseLasKind(const std::string& text, LasKind& kind) {
-  if (text == "v20") kind = LasKind::V20Unwrapped;
-  else if (text == "v20wrap") kind = LasKind::V20Wrapped;
-  else if (text == "v30comma") kind = LasKind::V30Comma;
-  else return false;
+  if (text == "v20")
+    kind = LasKind::V20Unwrapped;
+  else if (text == "v20wrap")
+    kind = LasKind::V20Wrapped;
+  else if (text == "v30comma")
+    kind = LasKind::V30Comma;
+  else
+    return false;
   return true;
 }
 

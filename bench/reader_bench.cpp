@@ -49,12 +49,17 @@ int main(int argc, char** argv) {
   bool keep = false;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
-    if (a == "--size-mb" && i + 1 < argc) sizeMb = std::atoll(argv[++i]);
-    else if (a == "--kind" && i + 1 < argc && bench::parseLasKind(argv[i + 1], kind)) ++i;
-    else if (a == "--file" && i + 1 < argc) file = argv[++i];
-    else if (a == "--keep") keep = true;
+    if (a == "--size-mb" && i + 1 < argc)
+      sizeMb = std::atoll(argv[++i]);
+    else if (a == "--kind" && i + 1 < argc && bench::parseLasKind(argv[i + 1], kind))
+      ++i;
+    else if (a == "--file" && i + 1 < argc)
+      file = argv[++i];
+    else if (a == "--keep")
+      keep = true;
     else {
-      std::fprintf(stderr, "usage: korrivan_bench [--size-mb N] [--kind v20|v20wrap|v30comma] [--file PATH] [--keep]\n");
+      std::fprintf(stderr,
+                   "usage: korrivan_bench [--size-mb N] [--kind v20|v20wrap|v30comma] [--file PATH] [--keep]\n");
       return 2;
     }
   }
@@ -62,8 +67,8 @@ int main(int argc, char** argv) {
   if (generated) {
     file = (std::filesystem::temp_directory_path() / "korrivan-bench.las").string();
     auto g = bench::generateLas(file, kind, sizeMb << 20);
-    std::printf("generated %s: %lld bytes, %lld depths, %d channels\n", file.c_str(),
-                static_cast<long long>(g.bytes), static_cast<long long>(g.depths), g.channels);
+    std::printf("generated %s: %lld bytes, %lld depths, %d channels\n", file.c_str(), static_cast<long long>(g.bytes),
+                static_cast<long long>(g.depths), g.channels);
   }
   const double mb = static_cast<double>(std::filesystem::file_size(file)) / (1 << 20);
   const std::string wc = "wc -l < '" + file + "' > /dev/null";

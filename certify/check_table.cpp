@@ -62,16 +62,13 @@ void fillVersion3Catalogue(CheckTable& t, std::string_view data) {
   fillGroup(t, 5, "~Well Section Mnemonics and Content Checks",
             {"Well section contains required mnemonics", "CTRY Parameter Data line present",
              "CTRY 2 char. Internet country code Value exactly 2 characters",
-             "CTRY 2 char. Internet country code Value two letters",
-             "CTRY () based required mnemonics present",
+             "CTRY 2 char. Internet country code Value two letters", "CTRY () based required mnemonics present",
              "Either X/Y/GDAT/HZCS or LATI/LONG/GDAT location parameters present"});
   fillGroup(t, 6, d + " Section STRT/STOP/STEP Checks",
             {"STRT/STOP/STEP have Value(s) present", "STRT Value matches " + d + " section first index",
-             "STOP Value matches " + d + " section last index",
-             "STEP Value matches " + d + " section index increment",
+             "STOP Value matches " + d + " section last index", "STEP Value matches " + d + " section index increment",
              "Index channel format has sufficient decimal places to carry STEP precision",
-             "Possible STEP Rounding error",
-             "Units on STRT/STOP/STEP and " + d + " section first indexes match"});
+             "Possible STEP Rounding error", "Units on STRT/STOP/STEP and " + d + " section first indexes match"});
   fillGroup(t, 7, "Column Data Section Checks",
             {"Column Data section channel count matches Column Definition line count.",
              "Delimited channel count consistent for all lines of Column Data section",
@@ -86,10 +83,10 @@ void fillVersion3Catalogue(CheckTable& t, std::string_view data) {
 }
 
 void fillVersion2Catalogue(CheckTable& t, bool doWrap) {
-  fillGroup(t, 1, "File Naming, Availability, Termination and Size.",
-            {"File exists", "File has more than 0 bytes", "File can be accessed. Locked by any other program??",
-             "File is correctly PC Windows (CR LF) terminated", "File has pure ASCII structure.",
-             "File extension is .LAS"});
+  fillGroup(
+      t, 1, "File Naming, Availability, Termination and Size.",
+      {"File exists", "File has more than 0 bytes", "File can be accessed. Locked by any other program??",
+       "File is correctly PC Windows (CR LF) terminated", "File has pure ASCII structure.", "File extension is .LAS"});
   fillGroup(t, 2, "~Version section VERS and WRAP Checks",
             {"~Version section present", "VERS parameter present in ~Version section",
              "WRAP parameter present in ~Version section", "VERS Value is 1.2, 2 or 3", "WRAP Value is YES or NO",
@@ -108,11 +105,11 @@ void fillVersion2Catalogue(CheckTable& t, bool doWrap) {
              "STOP Value matches ~ASCII section last index", "STEP Value matches ~ASCII section index increment",
              "Index channel format has sufficient decimal places to carry STEP precision",
              "Possible STEP Rounding error", "Units on STRT/STOP/STEP and ~C index channel match"});
-  fillGroup(t, 7, "~ASCII Section Checks",
-            {"~ASCII channel count matches ~Curve section channel count",
-             "Space delimited channel count consistent for all lines of ~Ascii section",
-             "ASCII section is final ~ section",
-             doWrap ? "~ASCII line length conforms to WRAP line length requirements (256 NO, 80 YES)" : ""});
+  fillGroup(
+      t, 7, "~ASCII Section Checks",
+      {"~ASCII channel count matches ~Curve section channel count",
+       "Space delimited channel count consistent for all lines of ~Ascii section", "ASCII section is final ~ section",
+       doWrap ? "~ASCII line length conforms to WRAP line length requirements (256 NO, 80 YES)" : ""});
 }
 
 }  // namespace

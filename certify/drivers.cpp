@@ -181,7 +181,6 @@ public:
   }
 
 private:
-
   void group(int number, Family family, OutcomeSlots& slots) { record(number, runFamily(family, run_, slots), slots); }
 
   void record(int number, FamilyResult result, const OutcomeSlots& slots) {
@@ -246,7 +245,6 @@ public:
   }
 
 private:
-
   void group(int number, Family family, OutcomeSlots& slots) { record(number, runFamily(family, run_, slots), slots); }
 
   void record(int number, FamilyResult result, const OutcomeSlots& slots) {

@@ -18,9 +18,9 @@ inline Outcome outcomeOf(std::string_view cell) {
 
 // What a check family returns to its driver.
 enum class FamilyResult : int {
-  AllPassed = -1,      // nothing to record: every check it decided passed
-  Record = 1,          // record the slots
-  InternalError = 0,   // stopped on an internal error; record the slots, then stop
+  AllPassed = -1,     // nothing to record: every check it decided passed
+  Record = 1,         // record the slots
+  InternalError = 0,  // stopped on an internal error; record the slots, then stop
 };
 
 // How a certification run ended.

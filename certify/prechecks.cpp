@@ -22,10 +22,16 @@ constexpr std::size_t kBlock = 4096;
 // Slot 3 from the pending run-time error (number 0 and no text when none).
 std::string classifyAccessError(const PendingError& e) {
   switch (e.number) {
-    case 53: case 54: case 55: case 57: case 68: case 70: case 71: case 75: case 76:
-      return "File Accessibility Error : " + e.text + " " + std::to_string(e.number);
-    default:
-      return "Unexpected Error : " + e.text + " " + std::to_string(e.number);
+    case 53:
+    case 54:
+    case 55:
+    case 57:
+    case 68:
+    case 70:
+    case 71:
+    case 75:
+    case 76: return "File Accessibility Error : " + e.text + " " + std::to_string(e.number);
+    default: return "Unexpected Error : " + e.text + " " + std::to_string(e.number);
   }
 }
 
@@ -40,7 +46,8 @@ std::optional<PendingError> tryOpenForAppend(const std::string& name) {
   int fd = ::open(name.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return errnoError(errno, FileOp::Create);
   std::optional<PendingError> failure;
-  if (::flock(fd, LOCK_SH | LOCK_NB) != 0) failure = PendingError{err::PermissionDenied, errorText(err::PermissionDenied)};
+  if (::flock(fd, LOCK_SH | LOCK_NB) != 0)
+    failure = PendingError{err::PermissionDenied, errorText(err::PermissionDenied)};
   ::close(fd);
   return failure;
 }
@@ -65,8 +72,8 @@ TerminationScan scanTermination(const std::string& fileName) {
     las::LineSource src(fileName);
     std::int64_t size = src.fileSize();
     head = src.readAt(0, kBlock);
-    tail = size >= static_cast<std::int64_t>(kBlock) ? src.readAt(size - static_cast<std::int64_t>(kBlock), kBlock)
-                                                     : head;
+    tail =
+        size >= static_cast<std::int64_t>(kBlock) ? src.readAt(size - static_cast<std::int64_t>(kBlock), kBlock) : head;
   } catch (const RunError& e) {
     scan.error = {e.number(), e.text()};
     scan.message = e.text() + " #" + std::to_string(e.number());

@@ -14,8 +14,7 @@ namespace korrivan::certify {
 
 namespace {
 
-constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                   "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 std::tm localTime(std::chrono::system_clock::time_point when) {
   std::time_t t = std::chrono::system_clock::to_time_t(when);
@@ -46,8 +45,8 @@ std::string reportDate(std::chrono::system_clock::time_point when) {
 
 std::string commandLogDate(std::chrono::system_clock::time_point when) {
   std::tm tm = localTime(when);
-  return std::string(kMonths[tm.tm_mon]) + "-" + twoDigits(tm.tm_mday) + "-" + std::to_string(tm.tm_year + 1900) +
-         " " + clockTime(tm);
+  return std::string(kMonths[tm.tm_mon]) + "-" + twoDigits(tm.tm_mday) + "-" + std::to_string(tm.tm_year + 1900) + " " +
+         clockTime(tm);
 }
 
 std::string resultText(const CheckTable& table, float version) {

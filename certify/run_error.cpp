@@ -56,12 +56,9 @@ int errorNumberFromErrno(int e, FileOp op) {
 
 RunError::RunError(int number) : RunError(number, errorText(number)) {}
 
-RunError::RunError(int number, std::string text)
-    : std::runtime_error(text), number_(number), text_(std::move(text)) {}
+RunError::RunError(int number, std::string text) : std::runtime_error(text), number_(number), text_(std::move(text)) {}
 
-RunError RunError::fromErrno(int errnoValue, FileOp op) {
-  return RunError(errorNumberFromErrno(errnoValue, op));
-}
+RunError RunError::fromErrno(int errnoValue, FileOp op) { return RunError(errorNumberFromErrno(errnoValue, op)); }
 
 PendingError pendingError(const std::exception& e) {
   if (auto* run = dynamic_cast<const RunError*>(&e)) return {run->number(), run->text()};

@@ -42,14 +42,14 @@ FamilyResult checkAsciiSection(CertifyRun& run, OutcomeSlots& slots) {
         ++read;
         const std::int64_t length = src.lineLength();
         if (checkLengths && wrapped && length > 78) {
-          slots[4] = "Line too long for WRAP YES. Was " + std::to_string(length) + " long. 80 is max.\r\n" +
-                     std::string(line);
+          slots[4] =
+              "Line too long for WRAP YES. Was " + std::to_string(length) + " long. 80 is max.\r\n" + std::string(line);
           stop = true;
           break;
         }
         if (checkLengths && !wrapped && length > 254) {
-          slots[4] = "Line too long for WRAP NO. Was " + std::to_string(length) + " long. 256 is max.\r\n" +
-                     std::string(line);
+          slots[4] =
+              "Line too long for WRAP NO. Was " + std::to_string(length) + " long. 256 is max.\r\n" + std::string(line);
           stop = true;
           break;
         }

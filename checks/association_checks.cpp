@@ -43,7 +43,8 @@ FamilyResult checkAssociations(CertifyRun& run, OutcomeSlots& slots) {
     for (const std::string& item : associationItems(table[r].association, run.delimiter)) {
       int found = findMnemonicRow(table, item);
       if (found == -1)
-        slots[1] += "Association mnemonic " + item + " not found in file. Line was :\r\n" + lineImage(table[r]) + "\r\n";
+        slots[1] +=
+            "Association mnemonic " + item + " not found in file. Line was :\r\n" + lineImage(table[r]) + "\r\n";
       else if (found == static_cast<int>(r))
         slots[2] += "Line was like : " + lineImage(table[r]) + "\r\n";
     }

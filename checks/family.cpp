@@ -32,8 +32,8 @@ void appendFinding(std::string& text, std::string_view entry) {
     text += entry;
     return;
   }
-  const std::string marker = entry.substr(0, 2) == kCrLf ? std::string(kCrLf) + std::string(kMore)
-                                                           : std::string(kMore) + std::string(kCrLf);
+  const std::string marker =
+      entry.substr(0, 2) == kCrLf ? std::string(kCrLf) + std::string(kMore) : std::string(kMore) + std::string(kCrLf);
   // Once full, the marker is the text's last line.
   if (!text.ends_with(marker)) text += marker;
 }

@@ -52,8 +52,8 @@ struct HeaderValue {
   std::string unit;
   bool notFound = false;  // the search reached "~A"
 };
-HeaderValue readHeaderValue(las::SectionDirectory& directory, std::string_view mnemonic,
-                            std::string_view sectionName, float version);
+HeaderValue readHeaderValue(las::SectionDirectory& directory, std::string_view mnemonic, std::string_view sectionName,
+                            float version);
 
 // Removes every leading and then every trailing occurrence of `c`.
 std::string stripChar(std::string_view text, char c);

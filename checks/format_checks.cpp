@@ -47,8 +47,10 @@ bool isDatePatternLegal(std::string_view f) {
 
 bool startsWithDegreeSign(std::string_view s, std::size_t* length) {
   std::size_t n = 0;
-  if (!s.empty() && static_cast<unsigned char>(s[0]) == 0xB0) n = 1;
-  else if (s.size() >= 2 && static_cast<unsigned char>(s[0]) == 0xC2 && static_cast<unsigned char>(s[1]) == 0xB0) n = 2;
+  if (!s.empty() && static_cast<unsigned char>(s[0]) == 0xB0)
+    n = 1;
+  else if (s.size() >= 2 && static_cast<unsigned char>(s[0]) == 0xC2 && static_cast<unsigned char>(s[1]) == 0xB0)
+    n = 2;
   if (length) *length = n;
   return n > 0;
 }
@@ -68,8 +70,7 @@ bool isLegalFormatCode(std::string_view format) {
       return digitsValue(wd->first) > digitsValue(wd->second);
     }
     case 'I':
-    case 'S':
-      return r.empty() || (allDigits(r) && digitsValue(r) > 0);
+    case 'S': return r.empty() || (allDigits(r) && digitsValue(r) > 0);
     case 'E': {
       if (r.size() < 2 || r.find('+') == std::string_view::npos || las::ifind(r, "E") == std::string_view::npos)
         return false;
@@ -78,8 +79,7 @@ bool isLegalFormatCode(std::string_view format) {
       auto back = las::parseNumber(*written);
       return back && std::fabs(*back - 12.0) < 1e-9;
     }
-    default:
-      return isDatePatternLegal(f);
+    default: return isDatePatternLegal(f);
   }
 }
 
@@ -94,7 +94,8 @@ bool isLegalFormat(std::string_view format) {
   if (f.empty() || las::toUpperAscii(f[0]) != 'A') return isLegalFormatCode(f);
   if (f.size() == 1) return true;
   std::size_t semi = f.find(';');
-  if (f[1] != ';' && !isLegalFormatCode(f.substr(1, semi == std::string_view::npos ? std::string_view::npos : semi - 1)))
+  if (f[1] != ';' &&
+      !isLegalFormatCode(f.substr(1, semi == std::string_view::npos ? std::string_view::npos : semi - 1)))
     return false;
   if (semi == std::string_view::npos) return true;
   std::string_view parts = f.substr(semi + 1);
@@ -174,7 +175,10 @@ FormatMatch valueMatchesFormat(std::string_view value, std::string_view format, 
       case 'I': return all([&](const std::string& x) { return las::isUnsignedInteger(x, c); });
       case 'S': return all([&](const std::string& x) { return matchesStringWidth(x, c); });
       case 'E': return all([](const std::string& x) { return matchesExponentFormat(x); });
-      case 'D': case 'M': case 'Y': case 'H': {
+      case 'D':
+      case 'M':
+      case 'Y':
+      case 'H': {
         auto moment = las::parseMoment(value, format);
         if (!moment) return FormatMatch::Mismatch;
         return las::iequals(las::formatMoment(*moment, format), value) ? FormatMatch::Matches : FormatMatch::Mismatch;

@@ -4,10 +4,10 @@
 #include <cstdio>
 
 #include "checks/family.h"
-#include "tools/header_line_editor.h"
 #include "las/line_parser.h"
 #include "las/line_source.h"
 #include "las/text_utils.h"
+#include "tools/header_line_editor.h"
 
 namespace korrivan::checks {
 
@@ -18,8 +18,8 @@ std::string stripChar(std::string_view text, char c) {
   return std::string(text.substr(b, e - b + 1));
 }
 
-HeaderValue readHeaderValue(las::SectionDirectory& directory, std::string_view mnemonic,
-                            std::string_view sectionName, float version) {
+HeaderValue readHeaderValue(las::SectionDirectory& directory, std::string_view mnemonic, std::string_view sectionName,
+                            float version) {
   HeaderValue out;
   try {
     std::optional<std::int64_t> start;
@@ -229,8 +229,8 @@ std::string unitsMessage(const WellIndexValues& w, const las::ParsedSection& cur
       las::iequals(indexUnit, w.strtUnit))
     return "";
   auto shown = [](const std::string& u) { return u.empty() ? std::string("<absent>") : u; };
-  return " Units don't match: STRT=" + shown(w.strtUnit) + ", STOP=" + shown(w.stopUnit) + ", STEP=" +
-         shown(w.stepUnit) + ", " + indexMnemonic + "=" + shown(indexUnit);
+  return " Units don't match: STRT=" + shown(w.strtUnit) + ", STOP=" + shown(w.stopUnit) +
+         ", STEP=" + shown(w.stepUnit) + ", " + indexMnemonic + "=" + shown(indexUnit);
 }
 
 // Writes the last index into a STOP left at the NULL value; false when the
@@ -285,17 +285,16 @@ FamilyResult checkIndexRange(CertifyRun& run, OutcomeSlots& slots) {
   if (bounds.result == 0) return FamilyResult::InternalError;
 
   const double strt = roundTo(well.strt, 5);
-  slots[2] = strt != bounds.first ? "STRT = " + las::numberText(strt) + ", First ~ASCII index = " +
-                                        las::numberText(bounds.first)
-                                  : "";
+  slots[2] = strt != bounds.first
+                 ? "STRT = " + las::numberText(strt) + ", First ~ASCII index = " + las::numberText(bounds.first)
+                 : "";
 
   const bool stopIsNull = las::iequals(las::trimSpaces(run.stop), las::trimSpaces(run.nullValue)) &&
                           las::leadingNumber(run.nullValue) == well.stop;
   if (!stopIsNull) {
-    slots[3] = fixed(well.stop, 5) != fixed(bounds.last, 5) ? "STOP = " + las::numberText(well.stop) +
-                                                                  ", Last ~ASCII index = " +
-                                                                  las::numberText(bounds.last)
-                                                            : "";
+    slots[3] = fixed(well.stop, 5) != fixed(bounds.last, 5)
+                   ? "STOP = " + las::numberText(well.stop) + ", Last ~ASCII index = " + las::numberText(bounds.last)
+                   : "";
   } else {
     if (!repairNullStop(run, bounds.last)) return FamilyResult::InternalError;
     slots[3] = "";

@@ -70,8 +70,7 @@ FamilyResult checkLineSyntax2(CertifyRun& run, OutcomeSlots& slots) {
 
   slots[7].clear();
   las::DataReadContext ctx = run.dataContext();
-  las::WrapStructure wrap =
-      las::detectWrapStructure(ctx, static_cast<int>(run.curveSection.lineCount()), run.curves);
+  las::WrapStructure wrap = las::detectWrapStructure(ctx, static_cast<int>(run.curveSection.lineCount()), run.curves);
   if (wrap.result == las::WrapResult::Unwrapped || wrap.result == las::WrapResult::Wrapped) {
     run.linesPerDepth = wrap.linesPerDepth;
     run.valuesPerDepth = wrap.valuesPerRecord;

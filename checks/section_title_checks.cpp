@@ -3,8 +3,8 @@
 // and the scans of raw tilde lines.
 #include <algorithm>
 
-#include "checks/family.h"
 #include "certify/file_names.h"
+#include "checks/family.h"
 #include "las/line_source.h"
 #include "las/text_utils.h"
 

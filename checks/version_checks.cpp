@@ -20,12 +20,10 @@ bool hasVersionSection(const las::SectionDirectory& dir, bool v3) {
 // The VERS value: legal values are 1.2, 2 and 3 written without an exponent.
 std::string versValueError(const std::string& v, float detected) {
   auto number = las::parseNumber(v);
-  if (!number)
-    return "VERS value is invalid (not a number) or VERS not found to read value from. Value read was: " + v;
+  if (!number) return "VERS value is invalid (not a number) or VERS not found to read value from. Value read was: " + v;
   const bool noExponent = v.find_first_of("eE") == std::string::npos;
   const bool legal = noExponent && (*number == 1.2 || *number == 2.0 || *number == 3.0);
-  if (!legal)
-    return "Invalid VERS value, " + v + ". Version must be 1.2, 2 or 3 before other checks can be attempted";
+  if (!legal) return "Invalid VERS value, " + v + ". Version must be 1.2, 2 or 3 before other checks can be attempted";
   if (static_cast<float>(*number) != detected)
     return "Mismatched VERS value, " + v + "and " + las::numberText(detected) +
            ". Version intially determined and read from VERS are different.";
@@ -69,8 +67,9 @@ FamilyResult checkVersionSection(CertifyRun& run, OutcomeSlots& slots) {
   if (v3)
     slots[wrapValue] = iequals(wrap, "NO") ? "" : "Invalid WRAP value was, '" + wrap + "'";
   else
-    slots[wrapValue] =
-        (iequals(wrap, "YES") || iequals(wrap, "NO")) ? "" : "Invalid WRAP value was, '" + wrap + "', must be NO or YES";
+    slots[wrapValue] = (iequals(wrap, "YES") || iequals(wrap, "NO"))
+                           ? ""
+                           : "Invalid WRAP value was, '" + wrap + "', must be NO or YES";
   if (v3) slots[7] = dlmValueError(dlm);
 
   const std::array<const char*, 3> names = {"VERS", "WRAP", "DLM"};

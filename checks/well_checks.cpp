@@ -47,8 +47,8 @@ FamilyResult checkWellSectionV3(CertifyRun& run, OutcomeSlots& slots) {
     run.ctry = value;
     slots[2] = "";
     slots[3] = (!value.empty() && value.size() != 2) ? value + "\r\n" : "";
-    slots[4] = (value.size() > 1 && !(isLetter(value.substr(0, 1)) && isLetter(value.substr(1, 1)))) ? value + "\r\n"
-                                                                                                        : "";
+    slots[4] =
+        (value.size() > 1 && !(isLetter(value.substr(0, 1)) && isLetter(value.substr(1, 1)))) ? value + "\r\n" : "";
     if (las::iequals(value, "ca"))
       slots[5] = missing(well, {"PROV", "UWI", "LIC"}, "\r\n");
     else if (las::iequals(value, "us"))

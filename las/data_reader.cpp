@@ -136,8 +136,8 @@ WrapStructure wrapFromStats(const std::vector<LineStat>& stats) {
 }
 
 std::optional<std::int64_t> dataSectionStart(SectionDirectory& dir) {
-  for (std::string_view name : {std::string_view(dir.dataSectionName), std::string_view("Log_Data"),
-                                std::string_view("A")}) {
+  for (std::string_view name :
+       {std::string_view(dir.dataSectionName), std::string_view("Log_Data"), std::string_view("A")}) {
     if (name.empty()) continue;
     if (auto s = dir.sectionStart(name)) return s;
   }
@@ -173,8 +173,9 @@ WrapStructure detectWrapStructure(DataReadContext& ctx, int channelHint, CurveTa
       if (pollCancel(ctx)) break;
       std::vector<std::string> fields = splitDataFields(line, ctx.delimiter);
       if (fields.size() > 1 || (fields.size() == 1 && !fields[0].empty())) {
-        stats.push_back({static_cast<std::int64_t>(fields.size()),
-                         src.truncated() ? src.lineLength() : static_cast<std::int64_t>(trimTrailingSpaces(line).size())});
+        stats.push_back(
+            {static_cast<std::int64_t>(fields.size()),
+             src.truncated() ? src.lineLength() : static_cast<std::int64_t>(trimTrailingSpaces(line).size())});
         (fields.size() == 1 ? singles : multis) += 1;
       }
       if (multis > budget || singles >= 4) break;

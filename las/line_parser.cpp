@@ -38,9 +38,7 @@ const std::string& LasLineParts::field(int column) const {
   }
 }
 
-std::string& LasLineParts::field(int column) {
-  return const_cast<std::string&>(std::as_const(*this).field(column));
-}
+std::string& LasLineParts::field(int column) { return const_cast<std::string&>(std::as_const(*this).field(column)); }
 
 std::int64_t firstPos(std::string_view s, char c) {
   std::size_t p = s.find(c);

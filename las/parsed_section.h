@@ -22,8 +22,8 @@ struct ParsedSection {
 
 // How header lines of the current run are read.
 struct LineRules {
-  char delimiter = ' ';         // the run's delimiter: ' ', ',' or '\t'
-  float version = -999.25f;     // the detected version
+  char delimiter = ' ';      // the run's delimiter: ' ', ',' or '\t'
+  float version = -999.25f;  // the detected version
 };
 
 enum class ParseStatus { Read = -1, EmptyOrAbsent = 1 };

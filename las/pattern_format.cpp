@@ -16,8 +16,27 @@ constexpr const char* kMonthNames[] = {"January", "February", "March",     "Apri
                                        "July",    "August",   "September", "October", "November", "December"};
 constexpr const char* kDayNames[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 
-enum class Tok { Literal, Day, Day2, DayAbbr, DayName, Month, Month2, MonthAbbr, MonthName, Year2, Year4,
-                 Hour, Hour2, Minute, Minute2, Second, Second2, AmPm, AP };
+enum class Tok {
+  Literal,
+  Day,
+  Day2,
+  DayAbbr,
+  DayName,
+  Month,
+  Month2,
+  MonthAbbr,
+  MonthName,
+  Year2,
+  Year4,
+  Hour,
+  Hour2,
+  Minute,
+  Minute2,
+  Second,
+  Second2,
+  AmPm,
+  AP
+};
 
 struct Token {
   Tok kind;
@@ -36,8 +55,10 @@ std::size_t runLength(std::string_view p, std::size_t i) {
 std::vector<Token> tokenize(std::string_view p) {
   std::vector<Token> out;
   auto literal = [&](std::string_view s) {
-    if (!out.empty() && out.back().kind == Tok::Literal) out.back().text += s;
-    else out.push_back({Tok::Literal, std::string(s)});
+    if (!out.empty() && out.back().kind == Tok::Literal)
+      out.back().text += s;
+    else
+      out.push_back({Tok::Literal, std::string(s)});
   };
   std::size_t i = 0;
   while (i < p.size()) {
@@ -76,8 +97,10 @@ std::vector<Token> tokenize(std::string_view p) {
           afterHour = isHourToken(it->kind);
           break;
         }
-        if (afterHour && n <= 2) out.push_back({n == 2 ? Tok::Minute2 : Tok::Minute, ""});
-        else out.push_back({n >= 4 ? Tok::MonthName : n == 3 ? Tok::MonthAbbr : n == 2 ? Tok::Month2 : Tok::Month, ""});
+        if (afterHour && n <= 2)
+          out.push_back({n == 2 ? Tok::Minute2 : Tok::Minute, ""});
+        else
+          out.push_back({n >= 4 ? Tok::MonthName : n == 3 ? Tok::MonthAbbr : n == 2 ? Tok::Month2 : Tok::Month, ""});
         break;
       }
       case 'Y': out.push_back({n >= 4 ? Tok::Year4 : Tok::Year2, ""}); break;
@@ -106,7 +129,10 @@ std::string pad2(int v) {
 // Day of the week, 0 = Sunday (Zeller's congruence).
 int weekday(const Moment& m) {
   int y = m.year, mo = m.month;
-  if (mo < 3) { mo += 12; --y; }
+  if (mo < 3) {
+    mo += 12;
+    --y;
+  }
   int k = y % 100, j = y / 100;
   int h = (m.day + 13 * (mo + 1) / 5 + k + k / 4 + j / 4 + 5 * j) % 7;
   return (h + 6) % 7;
@@ -205,25 +231,61 @@ std::optional<Moment> parseMoment(std::string_view text, std::string_view patter
         if (!istartsWith(rest, t.text)) return std::nullopt;
         i += t.text.size();
         continue;
-      case Tok::Day: case Tok::Day2: v = number(2); if (!v) return std::nullopt; m.day = *v; continue;
-      case Tok::DayAbbr: case Tok::DayName:
+      case Tok::Day:
+      case Tok::Day2:
+        v = number(2);
+        if (!v) return std::nullopt;
+        m.day = *v;
+        continue;
+      case Tok::DayAbbr:
+      case Tok::DayName:
         if (matchName(rest, kDayNames, 7, t.kind == Tok::DayName, used) < 0) return std::nullopt;
         i += used;
         continue;
-      case Tok::Month: case Tok::Month2: v = number(2); if (!v) return std::nullopt; m.month = *v; continue;
-      case Tok::MonthAbbr: case Tok::MonthName: {
+      case Tok::Month:
+      case Tok::Month2:
+        v = number(2);
+        if (!v) return std::nullopt;
+        m.month = *v;
+        continue;
+      case Tok::MonthAbbr:
+      case Tok::MonthName: {
         int idx = matchName(rest, kMonthNames, 12, t.kind == Tok::MonthName, used);
         if (idx < 0) return std::nullopt;
         m.month = idx + 1;
         i += used;
         continue;
       }
-      case Tok::Year2: v = number(2); if (!v) return std::nullopt; m.year = *v < 30 ? 2000 + *v : 1900 + *v; continue;
-      case Tok::Year4: v = number(4); if (!v) return std::nullopt; m.year = *v; continue;
-      case Tok::Hour: case Tok::Hour2: v = number(2); if (!v) return std::nullopt; m.hour = *v; continue;
-      case Tok::Minute: case Tok::Minute2: v = number(2); if (!v) return std::nullopt; m.minute = *v; continue;
-      case Tok::Second: case Tok::Second2: v = number(2); if (!v) return std::nullopt; m.second = *v; continue;
-      case Tok::AmPm: case Tok::AP: {
+      case Tok::Year2:
+        v = number(2);
+        if (!v) return std::nullopt;
+        m.year = *v < 30 ? 2000 + *v : 1900 + *v;
+        continue;
+      case Tok::Year4:
+        v = number(4);
+        if (!v) return std::nullopt;
+        m.year = *v;
+        continue;
+      case Tok::Hour:
+      case Tok::Hour2:
+        v = number(2);
+        if (!v) return std::nullopt;
+        m.hour = *v;
+        continue;
+      case Tok::Minute:
+      case Tok::Minute2:
+        v = number(2);
+        if (!v) return std::nullopt;
+        m.minute = *v;
+        continue;
+      case Tok::Second:
+      case Tok::Second2:
+        v = number(2);
+        if (!v) return std::nullopt;
+        m.second = *v;
+        continue;
+      case Tok::AmPm:
+      case Tok::AP: {
         twelve = true;
         std::size_t len = t.kind == Tok::AmPm ? 2 : 1;
         if (rest.size() < len) return std::nullopt;
@@ -283,8 +345,10 @@ bool isRecognisedDateTime(std::string_view text) {
       }
       continue;
     }
-    if (c == ':') sawColon = true;
-    else if (std::string_view("/-., ").find(c) == std::string_view::npos) return false;
+    if (c == ':')
+      sawColon = true;
+    else if (std::string_view("/-., ").find(c) == std::string_view::npos)
+      return false;
     ++i;
   }
   std::vector<int> time, date;
@@ -307,8 +371,9 @@ bool isRecognisedDateTime(std::string_view text) {
     if (date.size() == 1) return date[0] >= 1 && (date[0] <= 31 || date[0] >= 100);
     return plausible(date[0], monthFromName, date[1]) || plausible(date[1], monthFromName, date[0]);
   }
-  if (date.size() == 2) return plausible(date[0], date[1], 2000) || plausible(date[1], date[0], 2000) ||
-                                (date[0] >= 1 && date[0] <= 12 && date[1] >= 100);
+  if (date.size() == 2)
+    return plausible(date[0], date[1], 2000) || plausible(date[1], date[0], 2000) ||
+           (date[0] >= 1 && date[0] <= 12 && date[1] >= 100);
   return plausible(date[0], date[1], date[2]) || plausible(date[1], date[0], date[2]) ||
          plausible(date[2], date[1], date[0]);
 }

@@ -14,11 +14,11 @@ namespace korrivan::las {
 enum class SectionKind : std::int16_t { Header = 0, Data = 1, Definition = 2, Parameter = 3, Other = 4 };
 
 struct SectionRow {
-  std::string name;         // first word after "~", as written
-  std::string association;  // first word after "|"; " " for a bare "|"; "" without "|"
-  std::int64_t start = 0;   // 0-based offset of the first byte after the title line's line end
+  std::string name;             // first word after "~", as written
+  std::string association;      // first word after "|"; " " for a bare "|"; "" without "|"
+  std::int64_t start = 0;       // 0-based offset of the first byte after the title line's line end
   std::int64_t titleStart = 0;  // 0-based offset of the title line itself
-  int index = -1;           // n of a trailing "[n]", or -1
+  int index = -1;               // n of a trailing "[n]", or -1
   SectionKind kind = SectionKind::Other;
 };
 

@@ -56,9 +56,7 @@ std::size_t irfind(std::string_view s, std::string_view needle) {
   return std::string_view::npos;
 }
 
-bool icontains(std::string_view s, std::string_view needle) {
-  return ifind(s, needle) != std::string_view::npos;
-}
+bool icontains(std::string_view s, std::string_view needle) { return ifind(s, needle) != std::string_view::npos; }
 
 std::string_view before(std::string_view s, char c) {
   std::size_t p = s.find(c);

@@ -79,8 +79,7 @@ FileIdentity identityOf(const std::string& path) {
 
 // Writes the new line over the old one, after checking that the bytes there
 // are still the old line.
-void overwriteInPlace(const std::string& fileName, const Target& target, const std::string& newLine,
-                      WriteLayer& io) {
+void overwriteInPlace(const std::string& fileName, const Target& target, const std::string& newLine, WriteLayer& io) {
   Fd f;
   f.fd = ::open(fileName.c_str(), O_RDWR | O_CLOEXEC);
   if (f.fd < 0) throw RunError::fromErrno(errno, FileOp::Write);
@@ -96,8 +95,7 @@ void overwriteInPlace(const std::string& fileName, const Target& target, const s
 
 // Copies the file line by line to a temporary file beside it, with the new
 // line in place of the target, and renames it over the original.
-void rewriteWholeFile(const std::string& fileName, const Target& target, const std::string& newLine,
-                      WriteLayer& io) {
+void rewriteWholeFile(const std::string& fileName, const Target& target, const std::string& newLine, WriteLayer& io) {
   const FileIdentity before = identityOf(fileName);
   std::string folder = certify::folderOfPath(fileName);
   std::string pattern = (folder.empty() ? std::string(".") : folder) + "/.korrivan-rewrite-XXXXXX";
@@ -118,8 +116,10 @@ void rewriteWholeFile(const std::string& fileName, const Target& target, const s
     };
     while (src.next(line)) {
       if (src.truncated()) throw RunError(certify::err::Overflow);  // a line too long to copy faithfully
-      if (src.lineStart() == target.start) out += newLine;
-      else out += line;
+      if (src.lineStart() == target.start)
+        out += newLine;
+      else
+        out += line;
       out += "\r\n";
       if (out.size() >= (1u << 20)) flush();
     }
@@ -233,8 +233,8 @@ EditResult editHeaderLine(const EditRequest& request, las::SectionDirectory& dir
   const int colon = static_cast<int>(las::firstPos(old, ':'));
   const std::string oldValue = las::getValue(old);
   std::size_t valueAt = oldValue.empty() ? std::string::npos : las::ifind(old, oldValue);
-  int valueColumn = valueAt == std::string::npos ? ((section == "P" || section == "W") ? 16 : 17)
-                                                 : static_cast<int>(valueAt) + 1;
+  int valueColumn =
+      valueAt == std::string::npos ? ((section == "P" || section == "W") ? 16 : 17) : static_cast<int>(valueAt) + 1;
   std::string newLine = formatHeaderLine(parts[0], parts[1], parts[2], parts[3], dot, colon, valueColumn);
   if (newLine.size() < old.size()) newLine.append(old.size() - newLine.size(), ' ');
 

@@ -3,9 +3,10 @@
 // column layout. A new line that fits is written over the old one in place;
 // a longer one rewrites the whole file through a temporary file beside it,
 // flushed and synced before it atomically replaces the original.
+#include <sys/types.h>
+
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 
 namespace korrivan::las {
 class SectionDirectory;
@@ -33,15 +34,15 @@ enum class EditResult { Rewritten = -1, NotEdited = 1, Refused = 0 };
 struct EditRequest {
   std::string fileName;
   std::string mnemonic;
-  char field = 'V';        // M, U, V or D
+  char field = 'V';  // M, U, V or D
   std::string newText;
   std::string sectionName;  // "" searches the whole header
 };
 
 // Finds the first parameter line of the mnemonic in the section and rewrites
 // the field. Throws RunError when writing fails; the file is then unchanged.
-EditResult editHeaderLine(const EditRequest& request, las::SectionDirectory& directory,
-                          certify::RunHooks& hooks, WriteLayer& io = systemWriteLayer());
+EditResult editHeaderLine(const EditRequest& request, las::SectionDirectory& directory, certify::RunHooks& hooks,
+                          WriteLayer& io = systemWriteLayer());
 
 // The line built from its four parts with the dot at column dot, the value
 // at column value and the colon at column colon (1-based), moved right where

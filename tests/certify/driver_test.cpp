@@ -37,9 +37,19 @@ public:
   std::vector<std::pair<int, std::string>> progress;
 };
 
-const std::vector<std::string> kVersion20 = {
-    "~Version", " VERS. 2.0 : v", " WRAP. NO : w",  "~Well", " STRT.M 1 : s", " STOP.M 2 : e", " STEP.M 1 : st",
-    " NULL. -999.25 : n", "~Curve", " DEPT.M : d", "~A", "1", "2"};
+const std::vector<std::string> kVersion20 = {"~Version",
+                                             " VERS. 2.0 : v",
+                                             " WRAP. NO : w",
+                                             "~Well",
+                                             " STRT.M 1 : s",
+                                             " STOP.M 2 : e",
+                                             " STEP.M 1 : st",
+                                             " NULL. -999.25 : n",
+                                             "~Curve",
+                                             " DEPT.M : d",
+                                             "~A",
+                                             "1",
+                                             "2"};
 
 Session sessionFor(const ScratchDir& dir, const std::string& file, float version) {
   Session s;
@@ -90,9 +100,9 @@ TEST(Drivers, AnsweringNoContinuesAndYesCancelsWithoutLogging) {
     EXPECT_EQ(aaCertify2(s, hooks), RunResult::Cancelled);
   }
   {
-    std::string file3 = dir.writeLas("ok3.las", {"~Version", " VERS. 3.0 : v", " WRAP. NO : w", " DLM. SPACE : d",
-                                                 "~Well", "~Log_Definition", " DEPT.M : d {F}",
-                                                 "~Log_Data | Log_Definition", "1"});
+    std::string file3 =
+        dir.writeLas("ok3.las", {"~Version", " VERS. 3.0 : v", " WRAP. NO : w", " DLM. SPACE : d", "~Well",
+                                 "~Log_Definition", " DEPT.M : d {F}", "~Log_Data | Log_Definition", "1"});
     Session s = sessionFor(dir, file3, 3.0f);
     ScriptedHooks hooks;
     hooks.pressEscAtEvent = 2;
@@ -143,8 +153,8 @@ namespace {
 // finding text as large as the file.
 TEST(Drivers, FindingsOfOneCheckAreBounded) {
   ScratchDir dir;
-  std::vector<std::string> lines = {"~Version", " VERS. 2.0 : v", " WRAP. NO : w", "~Well", "~Curve", " DEPT.M : d",
-                                    " GR.GAPI : g", "~A"};
+  std::vector<std::string> lines = {"~Version", " VERS. 2.0 : v", " WRAP. NO : w", "~Well",
+                                    "~Curve",   " DEPT.M : d",    " GR.GAPI : g",  "~A"};
   for (int i = 0; i < 60000; ++i) lines.push_back(std::to_string(1000 + i) + ".0\t45.25");
   Session s = sessionFor(dir, dir.writeLas("tabs.las", lines), 2.0f);
   SilentHooks hooks;
@@ -158,8 +168,8 @@ TEST(Drivers, FindingsOfOneCheckAreBounded) {
 // A 100 MB data line without any line end gets a verdict like any other.
 TEST(Drivers, HundredMegabyteLineGetsAVerdict) {
   ScratchDir dir;
-  std::string text = korrivan::test::crlf({"~Version", " VERS. 2.0 : v", " WRAP. NO : w", "~Curve", " DEPT.M : d",
-                                           " GR.GAPI : g", "~A"});
+  std::string text = korrivan::test::crlf(
+      {"~Version", " VERS. 2.0 : v", " WRAP. NO : w", "~Curve", " DEPT.M : d", " GR.GAPI : g", "~A"});
   text += "1000.0";
   text.append(100u << 20, ' ');
   text += "45.25";

@@ -9,8 +9,8 @@
 #include "support/las_fixture.h"
 
 namespace fs = std::filesystem;
-using korrivan::test::ScratchDir;
 using korrivan::test::readFile;
+using korrivan::test::ScratchDir;
 using korrivan::test::splitCrLf;
 
 namespace {
@@ -132,9 +132,10 @@ TEST(CommandLine, ValidationMessages) {
        {"Error:LAS file name, " + missing + ", is not a valid file name or file is not accessible.", kExit}},
       {{txt, "r.log"}, {"Error:Supplied LAS file name, " + txt + ", must have a .las extension.", kExit}},
       {{las}, {"Error: VB Error in main: Subscript out of range. Error #9"}},
-      {{las, las}, {"Error: LAS file name and Log file are the same. Log file must be different. No processing is "
-                    "possible",
-                    kExit}},
+      {{las, las},
+       {"Error: LAS file name and Log file are the same. Log file must be different. No processing is "
+        "possible",
+        kExit}},
   };
   for (const Case& c : cases) {
     ScratchDir run;
@@ -154,8 +155,9 @@ TEST(CommandLine, SameNameInAnotherCaseIsRefused) {
   program.run({las, upper});
   auto messages = program.messages();
   ASSERT_GE(messages.size(), 2u);
-  EXPECT_EQ(messages[1], "Error: LAS file name and Log file are the same. Log file must be different. No processing "
-                         "is possible");
+  EXPECT_EQ(messages[1],
+            "Error: LAS file name and Log file are the same. Log file must be different. No processing "
+            "is possible");
 }
 
 TEST(CommandLine, QuotesAreRemovedAndWrapSwitchFoundInAnyCase) {
@@ -211,9 +213,10 @@ TEST(CommandLine, UnreadableVersionIsLoggedWithoutReport) {
   program.run({las, log});
   auto messages = program.messages();
   ASSERT_EQ(messages.size(), 2u);
-  EXPECT_EQ(messages[1], "LAS Version was not read from the file correctly. (0). It is either absent, not a "
-                         "numerical value or the file does not have basic LAS properties. No further processing is "
-                         "possible.");
+  EXPECT_EQ(messages[1],
+            "LAS Version was not read from the file correctly. (0). It is either absent, not a "
+            "numerical value or the file does not have basic LAS properties. No further processing is "
+            "possible.");
   EXPECT_FALSE(fs::exists(log));
 }
 

@@ -43,9 +43,8 @@ std::string verdictOf(const fs::path& original, const test::ScratchDir& dir) {
   app::doBatchMode(session, hooks);
 
   const std::string name = fs::relative(original, KORRIVAN_CORPUS).string();
-  const std::string version = session.detectedVersion == certify::kVersionUnknown
-                                  ? "-"
-                                  : std::to_string(session.detectedVersion).substr(0, 3);
+  const std::string version =
+      session.detectedVersion == certify::kVersionUnknown ? "-" : std::to_string(session.detectedVersion).substr(0, 3);
   if (!fs::exists(report)) {
     auto log = splitCrLf(readFile((dir.path() / "command.log").string()));
     return name + "\t" + version + "\tno report\t" + (log.size() >= 2 ? log.back() : "") + "\n";

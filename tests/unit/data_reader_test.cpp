@@ -1,9 +1,10 @@
 // Wrap detection, first data lines and the column-count walk.
+#include "las/data_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
-#include "las/data_reader.h"
 #include "las/section_directory.h"
 #include "support/las_fixture.h"
 
@@ -91,7 +92,8 @@ TEST(WrapDetection, CancelStopsReading) {
 
 TEST(CurveDefinitions, BlankLineEndsTheSection) {
   ScratchDir dir;
-  std::string file = dir.writeLas("c.las", {"~Curve", " DEPT.M : d", " GR.GAPI : g", "", " RHOB.K/M3 : r", "~A", "1 2"});
+  std::string file =
+      dir.writeLas("c.las", {"~Curve", " DEPT.M : d", " GR.GAPI : g", "", " RHOB.K/M3 : r", "~A", "1 2"});
   SectionDirectory d;
   d.locateMainSections(file, 2.0f);
   CurveTable t;

@@ -1,9 +1,10 @@
 // File-name helpers.
+#include "certify/file_names.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "certify/file_names.h"
 #include "support/las_fixture.h"
 
 using namespace korrivan::certify;

@@ -1,5 +1,7 @@
 // The header-line editor: column-keeping rules, in-place and whole-file
 // rewrites, and the original left intact whenever a rewrite fails.
+#include "tools/header_line_editor.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,7 +13,6 @@
 #include "certify/run_hooks.h"
 #include "las/section_directory.h"
 #include "support/las_fixture.h"
-#include "tools/header_line_editor.h"
 
 using namespace korrivan;
 using korrivan::test::readFile;
@@ -24,9 +25,16 @@ namespace {
 const std::string kStop = " STOP    .M            -999.2500                  :STOP DEPTH";
 
 std::vector<std::string> wellFile(const std::string& stopLine) {
-  return {"~Version", " VERS.   2.0 : CWLS LOG ASCII STANDARD", " WRAP.   NO  : ONE LINE PER DEPTH",
-          "~Well", " STRT    .M            1500.0000                  :START DEPTH", stopLine,
-          " NULL    .             -999.2500                  :NULL VALUE", "~A", "1500.0 1", "1500.5 2"};
+  return {"~Version",
+          " VERS.   2.0 : CWLS LOG ASCII STANDARD",
+          " WRAP.   NO  : ONE LINE PER DEPTH",
+          "~Well",
+          " STRT    .M            1500.0000                  :START DEPTH",
+          stopLine,
+          " NULL    .             -999.2500                  :NULL VALUE",
+          "~A",
+          "1500.0 1",
+          "1500.5 2"};
 }
 
 struct Editor {
@@ -202,16 +210,28 @@ TEST(HeaderLineEditor, TargetReplacedDuringTheRewriteIsNotOverwritten) {
 
 TEST(NullStopRepair, CertificationRepairsStopAndPassesGroupSix) {
   ScratchDir dir;
-  std::vector<std::string> lines = {
-      "~Version", " VERS.   2.0 : CWLS LOG ASCII STANDARD", " WRAP.   NO  : ONE LINE PER DEPTH", "~Well",
-      " STRT    .M            1500.0000       :START DEPTH", " STOP    .M  -999.25  :STOP DEPTH",
-      " STEP    .M               0.5000       :STEP", " NULL    .             -999.25         :NULL VALUE",
-      " COMP    .   C                         :COMPANY", " WELL    .   W                         :WELL",
-      " FLD     .   F                         :FIELD", " LOC     .   L                         :LOCATION",
-      " PROV    .   ALBERTA                   :PROVINCE", " UWI     .   100                       :UWI",
-      " SRVC    .   S                         :SERVICE COMPANY", " DATE    .   08-DEC-2026               :DATE",
-      "~Curve", " DEPT    .M          :  DEPTH", " GR      .GAPI       :  GAMMA", "~A",
-      "1500.0000  10.0", "1500.5000  11.0"};
+  std::vector<std::string> lines = {"~Version",
+                                    " VERS.   2.0 : CWLS LOG ASCII STANDARD",
+                                    " WRAP.   NO  : ONE LINE PER DEPTH",
+                                    "~Well",
+                                    " STRT    .M            1500.0000       :START DEPTH",
+                                    " STOP    .M  -999.25  :STOP DEPTH",
+                                    " STEP    .M               0.5000       :STEP",
+                                    " NULL    .             -999.25         :NULL VALUE",
+                                    " COMP    .   C                         :COMPANY",
+                                    " WELL    .   W                         :WELL",
+                                    " FLD     .   F                         :FIELD",
+                                    " LOC     .   L                         :LOCATION",
+                                    " PROV    .   ALBERTA                   :PROVINCE",
+                                    " UWI     .   100                       :UWI",
+                                    " SRVC    .   S                         :SERVICE COMPANY",
+                                    " DATE    .   08-DEC-2026               :DATE",
+                                    "~Curve",
+                                    " DEPT    .M          :  DEPTH",
+                                    " GR      .GAPI       :  GAMMA",
+                                    "~A",
+                                    "1500.0000  10.0",
+                                    "1500.5000  11.0"};
   std::string file = dir.writeLas("rt.las", lines);
   certify::Session s;
   s.programFolder = dir.path().string();

@@ -1,8 +1,9 @@
 // The header-line grammar: classification, the six parts, mnemonic rules
 // and whole sections read through the directory.
+#include "las/line_parser.h"
+
 #include <gtest/gtest.h>
 
-#include "las/line_parser.h"
 #include "las/parsed_section.h"
 #include "las/section_directory.h"
 #include "support/las_fixture.h"
@@ -89,8 +90,8 @@ TEST(Mnemonics, RulesByVersion) {
 
 TEST(ParseSection, RowsListAndTabs) {
   korrivan::test::ScratchDir dir;
-  std::string file = dir.writeLas("p.las", {"~Version", " VERS. 2.0 : v", " WRAP. NO : w", "# comment . :",
-                                            "", "NOCOLON. here", " DLM\t. SPACE : d", "~Well", " STRT.M 1 : s"});
+  std::string file = dir.writeLas("p.las", {"~Version", " VERS. 2.0 : v", " WRAP. NO : w", "# comment . :", "",
+                                            "NOCOLON. here", " DLM\t. SPACE : d", "~Well", " STRT.M 1 : s"});
   SectionDirectory directory;
   directory.build(file, 2.0f);
   ParsedSection table;

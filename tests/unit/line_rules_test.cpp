@@ -1,7 +1,7 @@
 // Version 3.0 header-line rules: each example line and the rule texts it gives.
-#include <gtest/gtest.h>
-
 #include "checks/line_rules.h"
+
+#include <gtest/gtest.h>
 
 using korrivan::checks::checkHeaderLine3;
 using korrivan::checks::isValidAssociation;
@@ -34,11 +34,15 @@ TEST(HeaderLine3, ExampleLines) {
       {"GR.GAPI : Gamma {F}{F}", "Curve", ' ', {{4, "Gamma {F}"}, {6, "More than one of either { } format delimiter"}}},
       {"CALI.IN 8 : Caliper | GR DT", "Parameter", ',', {{8, "CALI.IN 8 : Caliper | GR DT"}}},
       {"CALI.IN 8 : Caliper | GR,DT", "Parameter", ',', {}},
-      {"BHT.DEGC 35.5 : Temperature {F10.2}", "Parameter", ' ',
+      {"BHT.DEGC 35.5 : Temperature {F10.2}",
+       "Parameter",
+       ' ',
        {{6, "Bad Format: 35.5 doesn't look like this format: {F10.2}"}}},
       {"BHT.DEGC 35.5 : Temperature {F10.2}", "Log_Definition", ' ', {}},
       {"BHT.DEGC 35.5 : Temperature {}", "Parameter", ' ', {{7, "Format delimiters empty"}}},
-      {"BHT.DEGC 35.5 : Temperature {X1}", "Parameter", ' ',
+      {"BHT.DEGC 35.5 : Temperature {X1}",
+       "Parameter",
+       ' ',
        {{6, "Bad Format: 35.5 doesn't look like this format: {X1}"}, {7, "Illegal Format"}}},
       {"BHT.DEGC 35.5 : Temperature }F{", "Parameter", ' ', {{4, "Temperature }F"}, {6, "Wrong order of { and }"}}},
       {"BHT.DEGC 35.5 : Temperature {F", "Parameter", ' ', {{6, "Missing either { or }"}}},

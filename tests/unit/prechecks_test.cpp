@@ -1,11 +1,12 @@
 // Group 1 file checks and version detection on files made in a scratch folder.
-#include <gtest/gtest.h>
+#include "certify/prechecks.h"
+
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "certify/prechecks.h"
 #include "support/las_fixture.h"
 
 using namespace korrivan::certify;
@@ -40,7 +41,8 @@ TEST(PreChecks, EmptyMissingAndHidden) {
   EXPECT_EQ(missing[2], "File Accessibility Error : File not found 53");
   EXPECT_EQ(missing[0], "File does not exist or is not accessible");
 
-  EXPECT_EQ(run(dir.write(".hidden.las", "x\r\n"), PreCheckResult::AnyFailed)[2], "File exists, but has Hidden Attribute");
+  EXPECT_EQ(run(dir.write(".hidden.las", "x\r\n"), PreCheckResult::AnyFailed)[2],
+            "File exists, but has Hidden Attribute");
 }
 
 TEST(PreChecks, LineEndsAndNulBytes) {

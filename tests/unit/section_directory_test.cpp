@@ -1,8 +1,9 @@
 // Section titles, kinds by version and the main sections of a run.
+#include "las/section_directory.h"
+
 #include <gtest/gtest.h>
 
 #include "las/line_source.h"
-#include "las/section_directory.h"
 #include "support/las_fixture.h"
 
 using namespace korrivan::las;
@@ -11,7 +12,11 @@ using korrivan::test::ScratchDir;
 namespace {
 
 TEST(SectionTitle, NamesAndAssociations) {
-  struct Case { const char* line; const char* name; const char* assoc; };
+  struct Case {
+    const char* line;
+    const char* name;
+    const char* assoc;
+  };
   const Case cases[] = {
       {"~Version Information", "Version", ""},
       {"~A  DEPTH  GR", "A", ""},
@@ -78,14 +83,16 @@ TEST(Directory, Version3SectionsGroupsAndIndexes) {
 
 TEST(Directory, StartsPointAfterTitlesAlsoWhenIndentedAndWithCapitals) {
   ScratchDir dir;
-  std::string file = dir.write("s.las", "~VERSION INFORMATION\r\n VERS. 2.0 : v\r\n   ~CURVE INFORMATION\r\nDEPT.M : d\r\n");
+  std::string file =
+      dir.write("s.las", "~VERSION INFORMATION\r\n VERS. 2.0 : v\r\n   ~CURVE INFORMATION\r\nDEPT.M : d\r\n");
   SectionDirectory d;
   d.locateMainSections(file, 2.0f);
   ASSERT_EQ(d.rows().size(), 2u);
   EXPECT_EQ(d.curveSectionName, "CURVE");
   auto start = d.sectionStart("curve");
   ASSERT_TRUE(start.has_value());
-  EXPECT_EQ(*start, static_cast<std::int64_t>(std::string("~VERSION INFORMATION\r\n VERS. 2.0 : v\r\n   ~CURVE INFORMATION\r\n").size()));
+  EXPECT_EQ(*start, static_cast<std::int64_t>(
+                        std::string("~VERSION INFORMATION\r\n VERS. 2.0 : v\r\n   ~CURVE INFORMATION\r\n").size()));
   EXPECT_FALSE(d.sectionStart("Well").has_value());
 }
 

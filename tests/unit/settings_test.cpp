@@ -10,7 +10,7 @@ TEST(Settings, OptionTextsNormalised) {
   EXPECT_EQ(optionFromText("-1"), true);
   EXPECT_EQ(optionFromText(" 0"), false);
   EXPECT_EQ(optionFromText(""), false);
-  EXPECT_EQ(optionFromText("5"), false);    // any other number is false
+  EXPECT_EQ(optionFromText("5"), false);  // any other number is false
   EXPECT_EQ(optionFromText("1"), false);
   EXPECT_EQ(optionFromText("abc"), std::nullopt);    // unreadable: both options false
   EXPECT_EQ(optionFromText("70000"), std::nullopt);  // beyond a 16-bit number
