@@ -8,6 +8,53 @@
 
 namespace korrivan::checks {
 
+namespace {
+
+// What a depth record holds: its space-separated fields (runs of spaces are
+// one separator, and joining lines with a space never merges two fields),
+// and whether it holds a tilde or a double quote.
+struct LineScan {
+  std::size_t fields = 0;
+  bool tilde = false;
+  bool quote = false;
+  void add(const LineScan& line) {
+    fields += line.fields;
+    tilde = tilde || line.tilde;
+    quote = quote || line.quote;
+  }
+};
+
+LineScan scanLine(std::string_view line) {
+  LineScan scan;
+  bool inField = false;
+  for (const char c : line) {
+    if (c == ' ') {
+      inField = false;
+      continue;
+    }
+    if (!inField) ++scan.fields;
+    inField = true;
+    scan.tilde = scan.tilde || c == '~';
+    scan.quote = scan.quote || c == '"';
+  }
+  return scan;
+}
+
+// The record's lines joined with single spaces and trimmed, read again from
+// the record's start; the source ends where it was, after the record.
+std::string recordText(las::LineSource& src, std::int64_t recordStart, int lines) {
+  src.seek(recordStart);
+  std::string text;
+  std::string_view line;
+  for (int i = 0; i < lines && src.next(line); ++i) {
+    if (i > 0) text += ' ';
+    text += line;
+  }
+  return std::string(las::trimSpaces(text));
+}
+
+}  // namespace
+
 FamilyResult checkAsciiSection(CertifyRun& run, OutcomeSlots& slots) {
   for (int k = 1; k <= 4; ++k) slots[static_cast<std::size_t>(k)].clear();
   const bool wrapped = !las::iequals(run.wrapValue, "NO");
@@ -33,13 +80,15 @@ FamilyResult checkAsciiSection(CertifyRun& run, OutcomeSlots& slots) {
     src.seek(*start);
     std::string_view line;
     bool stop = false;
-    std::string record;  // reused from record to record
     while (!stop) {
-      record.clear();
+      // One depth record: its lines are scanned as they are read; the
+      // record's text is put together only when it is needed.
+      LineScan record;
+      std::int64_t recordStart = 0;
       int read = 0;
       const int wanted = wrapped ? linesPerDepth : 1;
       while (read < wanted && src.next(line)) {
-        ++read;
+        if (read++ == 0) recordStart = src.lineStart();
         const std::int64_t length = src.lineLength();
         if (checkLengths && wrapped && length > 78) {
           slots[4] =
@@ -53,17 +102,21 @@ FamilyResult checkAsciiSection(CertifyRun& run, OutcomeSlots& slots) {
           stop = true;
           break;
         }
-        if (read > 1) record += ' ';
-        record += line;
+        record.add(scanLine(line));
       }
       // An incomplete last record is still a record: its count tells.
       if (stop || read == 0) break;
-      std::string_view t = las::trimSpaces(record);
-      if (t.find('~') != std::string_view::npos) break;
-      const auto count = static_cast<std::int64_t>(t.empty() ? 0 : las::countDataFields(t, ' '));
+      if (record.tilde) break;  // the next section has begun
+      auto count = static_cast<std::int64_t>(record.fields);
+      std::string text;
+      if (record.quote) {
+        text = recordText(src, recordStart, read);
+        count = static_cast<std::int64_t>(text.empty() ? 0 : las::countDataFields(text, ' '));
+      }
       if (count != n) {
+        if (!record.quote) text = recordText(src, recordStart, read);
         slots[2] = "Space delimited column count differs from ~Curve channel count. Expected: " + std::to_string(n) +
-                   ". Found: " + std::to_string(count) + "\r\n" + std::string(t);
+                   ". Found: " + std::to_string(count) + "\r\n" + text;
         break;
       }
     }

@@ -14,18 +14,30 @@ namespace korrivan::las {
 namespace {
 
 // Fields of a trimmed line where runs of spaces are one separator.
-std::size_t countSpaceSeparated(std::string_view t) {
+// Fields of a trimmed line where runs of spaces are one separator, counted
+// in the same walk that looks for a double quote; nullopt when the line
+// holds one (quoted text goes through the field splitter).
+std::optional<std::size_t> countSpaceSeparatedUnquoted(std::string_view t) {
   if (t.empty()) return 0;
   std::size_t fields = 1;
   const char* p = t.data();
   const char* end = p + t.size();
   while (p < end) {
-    if (*p == ' ') {
-      ++fields;
-      while (p < end && *p == ' ') ++p;
-    } else {
-      ++p;
-    }
+    const char c = *p++;
+    if (c == '"') return std::nullopt;
+    if (c != ' ') continue;
+    ++fields;
+    while (p < end && *p == ' ') ++p;
+  }
+  return fields;
+}
+
+// Fields of a line split at every delimiter; nullopt when it holds a quote.
+std::optional<std::size_t> countDelimitedUnquoted(std::string_view line, char delimiter) {
+  std::size_t fields = 1;
+  for (const char c : line) {
+    if (c == '"') return std::nullopt;
+    fields += c == delimiter ? 1 : 0;
   }
   return fields;
 }
@@ -36,9 +48,8 @@ char effective(char delimiter) { return delimiter == '\0' ? ' ' : delimiter; }
 
 std::size_t countDataFields(std::string_view line, char delimiter) {
   delimiter = effective(delimiter);
-  const bool quoted = std::memchr(line.data(), '"', line.size()) != nullptr;
-  if (!quoted && delimiter != ' ') return static_cast<std::size_t>(std::count(line.begin(), line.end(), delimiter)) + 1;
-  if (!quoted) return countSpaceSeparated(trimSpaces(line));
+  auto fast = delimiter == ' ' ? countSpaceSeparatedUnquoted(trimSpaces(line)) : countDelimitedUnquoted(line, delimiter);
+  if (fast) return *fast;
   std::string_view t = trimSpaces(line);
   return t.empty() ? 1 : countFields(t, std::string_view(&delimiter, 1));
 }

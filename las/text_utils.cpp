@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 namespace korrivan::las {
 
@@ -101,7 +102,36 @@ static std::size_t numberPrefixLength(std::string_view s) {
   return i;
 }
 
+// Plain decimals of up to 15 digits without exponent (nearly every value of
+// a log): the digits form an exact integer and one division by an exact
+// power of ten rounds correctly, giving the same double as a full parse.
+static std::optional<double> convertPlainDecimal(std::string_view t) {
+  static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
+  std::int64_t mantissa = 0;
+  int digits = 0, decimals = 0;
+  bool point = false;
+  for (; i < t.size(); ++i) {
+    const char c = t[i];
+    if (c >= '0' && c <= '9') {
+      if (++digits > 15) return std::nullopt;
+      mantissa = mantissa * 10 + (c - '0');
+      decimals += point ? 1 : 0;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      return std::nullopt;
+    }
+  }
+  double v = static_cast<double>(mantissa) / kPowers[decimals];
+  return negative ? -v : v;
+}
+
 static double convertNumber(std::string_view text) {
+  if (auto plain = convertPlainDecimal(text)) return *plain;
   // A Fortran-style "D" exponent is read as "E"; only then is a copy needed.
   std::string copy;
   std::string_view t = text;

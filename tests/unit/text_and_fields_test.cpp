@@ -1,6 +1,8 @@
 // Numbers as text, numeric reading and the field splitter.
 #include <gtest/gtest.h>
 
+#include <charconv>
+
 #include "las/line_parser.h"
 #include "las/text_utils.h"
 
@@ -62,4 +64,16 @@ TEST(UnsignedInteger, DigitsPassSignsPointsAndExponentsFail) {
   EXPECT_TRUE(isUnsignedInteger("123", "3"));
   EXPECT_FALSE(isUnsignedInteger("123", "2"));
   EXPECT_FALSE(isUnsignedInteger("123", "0"));
+}
+
+// The quick reading of plain decimals must give the very double a full
+// parse gives.
+TEST(NumericReading, PlainDecimalsReadExactly) {
+  for (const char* text : {"1000.125", "0.1", "-999.25", "123456789012345", "1.23456789012345", "0.000000000000001",
+                           "99999.99999", "1670.0000", "-0.30000000000000004", "1E5"}) {
+    double full = 0;
+    std::string_view t(text);
+    std::from_chars(t.data(), t.data() + t.size(), full);
+    EXPECT_EQ(leadingNumber(text), full) << text;
+  }
 }
