@@ -107,11 +107,11 @@ bool isLegalFormat(std::string_view format) {
   }
 }
 
-bool matchesFloatFormat(std::string_view item, std::string_view spec) {
+bool matchesFloatFormat(std::string_view item, std::string_view code) {
   if (!las::isNumeric(item) || las::ifind(item, "E") != std::string_view::npos) return false;
-  if (!spec.empty() && item.find('.') == std::string_view::npos) return false;
-  if (spec.empty()) return true;
-  auto wd = widthAndDecimals(spec);
+  if (!code.empty() && item.find('.') == std::string_view::npos) return false;
+  if (code.empty()) return true;
+  auto wd = widthAndDecimals(code);
   if (!wd) return false;
   auto w = las::parseNumber(wd->first), d = las::parseNumber(wd->second);
   if (!w || !d) return false;
@@ -123,9 +123,9 @@ bool matchesExponentFormat(std::string_view item) {
   return las::ifind(item, "E") != std::string_view::npos && las::isNumeric(item);
 }
 
-bool matchesStringWidth(std::string_view item, std::string_view spec) {
-  if (trimSpaces(item).empty() || spec.empty()) return true;
-  auto width = las::parseNumber(spec);
+bool matchesStringWidth(std::string_view item, std::string_view code) {
+  if (trimSpaces(item).empty() || code.empty()) return true;
+  auto width = las::parseNumber(code);
   return width && static_cast<double>(item.size()) == *width;
 }
 

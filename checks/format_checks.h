@@ -13,9 +13,9 @@ bool isLegalFormatCode(std::string_view format);
 enum class FormatMatch { Matches = -1, Mismatch = 1, Failed = 0 };
 FormatMatch valueMatchesFormat(std::string_view value, std::string_view format, char delimiter);
 
-bool matchesFloatFormat(std::string_view item, std::string_view spec);
+bool matchesFloatFormat(std::string_view item, std::string_view code);
 bool matchesExponentFormat(std::string_view item);
-bool matchesStringWidth(std::string_view item, std::string_view spec);
+bool matchesStringWidth(std::string_view item, std::string_view code);
 
 // Space-separated items, each keeping the spaces in front of it.
 std::vector<std::string> splitPaddedFields(std::string_view text);
