@@ -136,10 +136,4 @@ void clearCheckTable(CheckTable& table) {
       for (int c = 0; c < kColumns; ++c) table.cell(r, c, g).clear();
 }
 
-OutcomeSlots presetSlots(int decidedRows) {
-  OutcomeSlots slots;
-  for (int k = 1; k <= decidedRows && k <= kLastRow; ++k) slots[static_cast<std::size_t>(k)] = " ";
-  return slots;
-}
-
 }  // namespace korrivan::certify

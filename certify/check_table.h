@@ -63,9 +63,6 @@ bool anyCheckFailed(const CheckTable& table);
 // Sets every cell of the table to "".
 void clearCheckTable(CheckTable& table);
 
-// Slots preset for a family: " " for rows 1..decided, "" for the rest.
-OutcomeSlots presetSlots(int decidedRows);
-
 // The letter of a row as the user sees it: row 1 is "a".
 inline char rowLetter(int row) { return static_cast<char>(96 + row); }
 

@@ -1,20 +1,10 @@
 #pragma once
-// Outcome states of a check and the result codes of families and runs.
-// The check table stores outcomes as cell texts ("" passed, " " not
-// performed, anything else the error text); the conversions live here.
+// Result codes of check families and runs. The check table stores the
+// outcome of a check as its cell text: "" passed, " " not performed,
+// anything else the error text.
 #include <string_view>
 
 namespace korrivan::certify {
-
-enum class Outcome { Passed, NotPerformed, Failed };
-
-inline constexpr std::string_view kNotPerformed = " ";
-
-inline Outcome outcomeOf(std::string_view cell) {
-  if (cell.empty()) return Outcome::Passed;
-  if (cell == kNotPerformed) return Outcome::NotPerformed;
-  return Outcome::Failed;
-}
 
 // What a check family returns to its driver.
 enum class FamilyResult : int {

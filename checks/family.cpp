@@ -21,11 +21,6 @@ FamilyResult resultFromSlots(const OutcomeSlots& slots) {
   return FamilyResult::AllPassed;
 }
 
-void appendError(std::string& slot, std::string_view text) {
-  if (slot == certify::kNotPerformed) slot.clear();
-  slot += text;
-}
-
 void appendFinding(std::string& text, std::string_view entry) {
   static constexpr std::string_view kMore = "(further findings of this check are not listed)";
   if (text.size() + entry.size() <= kMaxFindingsText) {

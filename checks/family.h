@@ -25,9 +25,6 @@ FamilyResult invokeFamily(Family family, CertifyRun& run, OutcomeSlots& slots) n
 // -1 when every slot is "", else 1: the usual end of a family.
 FamilyResult resultFromSlots(const OutcomeSlots& slots);
 
-// Appends an error text to a slot that may still read " " (not performed).
-void appendError(std::string& slot, std::string_view text);
-
 inline constexpr std::string_view kCrLf = "\r\n";
 
 // A check that finds a defect on every line of a large file would make its
@@ -64,7 +61,6 @@ struct IndexBounds {
   int result = 0;
   double first = 0, last = 0;
   std::string firstText;
-  std::int64_t firstPosition = 0, lastPosition = 0;
 };
 IndexBounds readIndexBounds(CertifyRun& run);
 

@@ -103,7 +103,6 @@ IndexBounds readIndexBounds(CertifyRun& run) {
     if (isBlankOrComment(t)) continue;
     b.firstText = std::string(indexText(t, delimiter));
     b.first = roundTo(las::leadingNumber(b.firstText), 5);
-    b.firstPosition = src.lineStart();
     break;
   }
   // The last data line lies within the last 100,000 bytes of the data
@@ -123,7 +122,6 @@ IndexBounds readIndexBounds(CertifyRun& run) {
     std::string_view t = las::trimSpaces(line);
     if (src.lineStart() >= end || (unwrapped && !t.empty() && t.front() == '~')) break;
     if (isBlankOrComment(t)) continue;
-    b.lastPosition = src.lineStart();
     if (unwrapped) {
       last = std::string(t);
       continue;

@@ -48,11 +48,13 @@ TEST(Outcomes, AnyFailedCountsNotPerformedAndIgnoresGroupZero) {
 TEST(Outcomes, RecordingWritesAllFifteenSlots) {
   CheckTable t(9);
   for (int r = 1; r <= kLastRow; ++r) t.outcome(2, r) = "old";
-  OutcomeSlots slots = presetSlots(3);
-  slots[2] = "";
+  OutcomeSlots slots;  // only the first three rows decided
+  slots[1] = " ";
+  slots[3] = "ok?";
   recordGroupResults(t, 2, slots);
   EXPECT_EQ(t.outcome(2, 1), " ");
   EXPECT_EQ(t.outcome(2, 2), "");
+  EXPECT_EQ(t.outcome(2, 3), "ok?");
   EXPECT_EQ(t.outcome(2, 4), "");
   EXPECT_EQ(t.outcome(2, 15), "");
 }
