@@ -47,7 +47,7 @@ OutcomeSlots slotsForGroup(const CheckTable& table, int group) {
 }
 
 FamilyResult runFamily(Family family, CertifyRun& run, OutcomeSlots& slots) {
-  if (!family) {  // family not part of this build: the group reads as passed
+  if (!family) {  // the group is not run and reads as passed
     for (std::string& slot : slots) slot.clear();
     return FamilyResult::AllPassed;
   }
@@ -93,19 +93,6 @@ void logDriverError(CertifyRun& run, const char* driver, const PendingError& e, 
                                     std::to_string(e.number));
 }
 
-// Families of the later groups, wired in as they are built.
-struct Families {
-  Family lineSyntax3 = checks::checkLineSyntax3;
-  Family wellV3 = checks::checkWellSectionV3;
-  Family indexRange = checks::checkIndexRange;
-  Family columnData3 = checks::checkColumnData;
-  Family associations = checks::checkAssociations;
-  Family arrayChannels = checks::checkArrayChannels;
-  Family lineSyntax2 = checks::checkLineSyntax2;
-  Family wellV2 = checks::checkWellSectionV2;
-  Family asciiV2 = checks::checkAsciiSection;
-};
-const Families kFamilies{};
 
 // Runs a driver's groups and turns the ways a run ends into its run result:
 // the gating rule ends it completed, the error exit cancelled or stopped.
@@ -155,22 +142,22 @@ public:
 
     slots = slotsForGroup(table_, 4);
     slots[4] = "";  // "Legal DESCRIPTION" is shown as passed
-    group(4, kFamilies.lineSyntax3, slots);
+    group(4, checks::checkLineSyntax3, slots);
 
     slots = slotsForGroup(table_, 5);
-    FamilyResult well = runFamily(kFamilies.wellV3, run_, slots);
+    FamilyResult well = runFamily(checks::checkWellSectionV3, run_, slots);
     if (well != FamilyResult::InternalError) lookUpIndexValues(run_);
     record(5, well, slots);
 
     slots = slotsForGroup(table_, 6);
-    group(6, run_.directory.mainSectionsFound ? kFamilies.indexRange : nullptr, slots);
+    group(6, run_.directory.mainSectionsFound ? checks::checkIndexRange : nullptr, slots);
 
     slots = slotsForGroup(table_, 7);
-    group(7, kFamilies.columnData3, slots);
+    group(7, checks::checkColumnData, slots);
     slots = slotsForGroup(table_, 8);
-    group(8, kFamilies.associations, slots);
+    group(8, checks::checkAssociations, slots);
     slots = slotsForGroup(table_, 9);
-    group(9, kFamilies.arrayChannels, slots);
+    group(9, checks::checkArrayChannels, slots);
     run_.hooks.letEventsRun();
   }
 
@@ -216,10 +203,10 @@ public:
 
     slots = slotsForGroup(table_, 4);
     slots[4] = "";  // "Legal DESCRIPTION" is shown as passed
-    group(4, kFamilies.lineSyntax2, slots);
+    group(4, checks::checkLineSyntax2, slots);
 
     slots = slotsForGroup(table_, 5);
-    FamilyResult well = runFamily(kFamilies.wellV2, run_, slots);
+    FamilyResult well = runFamily(checks::checkWellSectionV2, run_, slots);
     if (las::trimSpaces(slots[1]).empty() && !slots[2].empty()) {
       // A failure of the country-specific mnemonics alone is recorded and the run goes on.
       table_.outcome(5, 2) = slots[2];
@@ -231,11 +218,11 @@ public:
     slots = slotsForGroup(table_, 6);
     FamilyResult index = FamilyResult::AllPassed;
     if (table_.outcome(4, 6).empty() && run_.directory.mainSectionsFound)
-      index = runFamily(kFamilies.indexRange, run_, slots);
+      index = runFamily(checks::checkIndexRange, run_, slots);
     record(6, index, slots);
 
     slots = slotsForGroup(table_, 7);
-    group(7, kFamilies.asciiV2, slots);
+    group(7, checks::checkAsciiSection, slots);
   }
 
   RunResult errorExit(const PendingError& e) {
