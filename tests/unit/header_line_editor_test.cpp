@@ -11,6 +11,8 @@
 #include "certify/drivers.h"
 #include "certify/run_error.h"
 #include "certify/run_hooks.h"
+#include "checks/family.h"
+#include "las/parsed_section.h"
 #include "las/section_directory.h"
 #include "support/las_fixture.h"
 
@@ -244,6 +246,73 @@ TEST(NullStopRepair, CertificationRepairsStopAndPassesGroupSix) {
   for (int r = 1; r <= 7; ++r) EXPECT_EQ(s.tables.v2.outcome(6, r), "") << r;
   EXPECT_EQ(s.tables.v2.outcome(7, 2), "");  // the ~ASCII walk read the moved section correctly
   EXPECT_FALSE(certify::anyCheckFailed(s.tables.v2));
+}
+
+}  // namespace
+
+namespace {
+
+// In the window the editor and the STOP repair tell the user why nothing was changed.
+class RecordingHooks : public certify::SilentHooks {
+public:
+  bool interactive() const override { return true; }
+  certify::MessageAnswer messageBox(certify::MessageIcon icon, const std::string& title, const std::string& text,
+                                    certify::MessageButtons, certify::MessageAnswer answer) override {
+    boxes.push_back({icon, title, text});
+    return answer;
+  }
+  struct Box {
+    certify::MessageIcon icon;
+    std::string title, text;
+  };
+  std::vector<Box> boxes;
+};
+
+TEST(HeaderLineEditor, TooShortLineIsExplainedInTheWindowOnly) {
+  ScratchDir dir;
+  std::string file = dir.writeLas("s.las", wellFile(" STOP.M -999 :STOPX"));
+  las::SectionDirectory directory;
+  directory.build(file, 2.0f);
+  RecordingHooks hooks;
+  EXPECT_EQ(tools::editHeaderLine({file, "STOP", 'V', "1", "Well"}, directory, hooks), EditResult::Refused);
+  ASSERT_EQ(hooks.boxes.size(), 1u);
+  EXPECT_EQ(hooks.boxes[0].icon, certify::MessageIcon::Critical);
+  EXPECT_EQ(hooks.boxes[0].title, "Header Line Too Short to edit");
+  EXPECT_EQ(hooks.boxes[0].text,
+            "This header line  STOP.M -999 :STOPX\r\n\r\n STOP.M -999 :STOPX\r\n\r\nis too short for "
+            "reliable editing. Increase the Format positions for the Dot, Value and Colon on the "
+            "properties tab (try 6, 15 and 50) and try again. ");
+}
+
+TEST(NullStopRepair, FailedRepairIsExplainedAndStopsTheFamily) {
+  ScratchDir dir;
+  std::string file = dir.writeLas(
+      "rt.las", {"~Version", " VERS. 2.0 : v", " WRAP. NO : w", "~Well", " STRT    .M     1500.0000   :START",
+                 " STOP.M -999.25 :ST", " STEP    .M        0.5000   :STEP", " NULL    .      -999.25     :NULL",
+                 "~Curve", " DEPT    .M : DEPTH", "~A", "1500.0", "1500.5"});
+  const std::string before = readFile(file);
+  certify::Session s;
+  s.programFolder = dir.path().string();
+  s.lasFileName = file;
+  s.detectedVersion = 2.0f;
+  RecordingHooks hooks;
+  certify::CertifyRun run(s, hooks);
+  run.directory.locateMainSections(file, 2.0f);
+  las::parseSection(run.directory, run.wellSection, "Well", run.lineRules());
+  las::parseSection(run.directory, run.curveSection, "Curve", run.lineRules());
+  run.strt = "1500.0000";
+  run.stop = run.nullValue = "-999.25";
+  run.step = "0.5000";
+  run.wrapValue = "NO";
+  certify::OutcomeSlots slots;
+  EXPECT_EQ(checks::checkIndexRange(run, slots), certify::FamilyResult::InternalError);
+  ASSERT_EQ(hooks.boxes.size(), 2u);  // the editor's own box, then the repair's
+  EXPECT_EQ(hooks.boxes[1].title, "Error Repairing Null STOP Value");
+  EXPECT_EQ(hooks.boxes[1].text,
+            "STOP was NULL (real time file?), but there was an error attempting to update the STOP value in ~Well "
+            "section with last index value of ~A. Manually change the STOP parameter value to the correct number and "
+            "try Korrivan again.");
+  EXPECT_EQ(readFile(file), before);
 }
 
 }  // namespace
