@@ -63,10 +63,10 @@ FamilyResult checkAsciiSection(CertifyRun& run, OutcomeSlots& slots) {
   const bool checkLengths = run.session.doWrap;
   const int linesPerDepth = run.linesPerDepth > 0 ? run.linesPerDepth : 1;
 
+  ParsedSections parsed(run);
   for (const las::SectionRow& d : run.directory.rows()) {
     if (d.kind != las::SectionKind::Data) continue;
-    las::ParsedSection curve;
-    las::parseSection(run.directory, curve, d.association, run.lineRules());
+    const las::ParsedSection& curve = parsed.get(d.association);
     const std::int64_t n = static_cast<std::int64_t>(curve.lineCount());
     const std::int64_t k = run.valuesPerDepth;
     if (n != k) {

@@ -1,5 +1,8 @@
 // Version 3.0 associations: every mnemonic named after "|" exists in a
 // header section, and associations do not run in a circle.
+#include <algorithm>
+#include <unordered_map>
+
 #include "checks/family.h"
 #include "las/line_parser.h"
 #include "las/text_utils.h"
@@ -26,48 +29,161 @@ int findMnemonicRow(const std::vector<las::LasLineParts>& table, std::string_vie
   return -1;
 }
 
+namespace {
+
+// The combined header table with what the association walks need of it:
+// the first row of each mnemonic, and each row's association items.
+class AssociationTable {
+public:
+  AssociationTable(std::vector<las::LasLineParts> rows, char delimiter) : rows_(std::move(rows)) {
+    items_.resize(rows_.size());
+    for (std::size_t r = 1; r < rows_.size(); ++r) {
+      firstRow_.try_emplace(las::toUpper(rows_[r].mnemonic), static_cast<int>(r));
+      if (!rows_[r].association.empty()) items_[r] = associationItems(rows_[r].association, delimiter);
+      plain_ = plain_ && rows_[r].mnemonic.find(' ') == std::string::npos;
+    }
+  }
+
+  std::size_t size() const { return rows_.size(); }
+  const las::LasLineParts& row(std::size_t r) const { return rows_[r]; }
+  const std::vector<std::string>& items(std::size_t r) const { return items_[r]; }
+  bool associated(int r) const { return r > 0 && !rows_[static_cast<std::size_t>(r)].association.empty(); }
+
+  // findMnemonicRow through the index.
+  int find(std::string_view mnemonic) const {
+    if (las::trimSpaces(mnemonic).empty()) return -1;
+    auto it = firstRow_.find(las::toUpper(mnemonic));
+    return it == firstRow_.end() ? -1 : it->second;
+  }
+
+  // True when no mnemonic and no first association item holds a space and
+  // none is empty: then " F " stands in a walk's chain text exactly when the
+  // row F names was added to the chain, and the walks can be followed as a
+  // graph of rows.
+  bool plainNames() const {
+    if (!plain_) return false;
+    for (std::size_t r = 1; r < rows_.size(); ++r)
+      if (!items_[r].empty() && (items_[r].front().empty() || items_[r].front().find(' ') != std::string::npos))
+        return false;
+    return true;
+  }
+
+private:
+  std::vector<las::LasLineParts> rows_;
+  std::vector<std::vector<std::string>> items_;
+  std::unordered_map<std::string, int> firstRow_;
+  bool plain_ = true;
+};
+
+// The row a walk's step leads to from row d: the row its first item names,
+// or -1 when that row is missing or has no association (the walk ends).
+int nextRow(const AssociationTable& t, int d) {
+  int n = t.find(t.items(static_cast<std::size_t>(d)).front());
+  return t.associated(n) ? n : -1;
+}
+
+// For every associated row d, the row a walk that starts at d reports as
+// circular (-1 for none). Following first items the rows form a graph in
+// which each row leads to at most one other: a walk reports the row that
+// closes the circle it runs into, that is the row before its entry point.
+std::vector<int> circleReports(const AssociationTable& t) {
+  const std::size_t n = t.size();
+  std::vector<int> report(n, -1);
+  std::vector<char> state(n, 0);  // 0 not seen, 1 on the current path, 2 done
+  std::vector<int> path;
+  for (std::size_t start = 1; start < n; ++start) {
+    if (!t.associated(static_cast<int>(start)) || state[start]) continue;
+    path.clear();
+    int u = static_cast<int>(start);
+    while (u != -1 && state[static_cast<std::size_t>(u)] == 0) {
+      state[static_cast<std::size_t>(u)] = 1;
+      path.push_back(u);
+      u = nextRow(t, u);
+    }
+    std::size_t tailEnd = path.size();
+    if (u != -1 && state[static_cast<std::size_t>(u)] == 1) {
+      // A new circle: from u to the end of the path.
+      tailEnd = static_cast<std::size_t>(std::find(path.begin(), path.end(), u) - path.begin());
+      for (std::size_t i = tailEnd; i < path.size(); ++i)
+        report[static_cast<std::size_t>(path[i])] = i == tailEnd ? path.back() : path[i - 1];
+    }
+    int carried = (u == -1 || state[static_cast<std::size_t>(u)] == 1) && tailEnd == path.size()
+                      ? -1
+                      : report[static_cast<std::size_t>(tailEnd < path.size() ? path[tailEnd] : u)];
+    for (std::size_t i = tailEnd; i-- > 0;) report[static_cast<std::size_t>(path[i])] = carried;
+    for (int p : path) state[static_cast<std::size_t>(p)] = 2;
+  }
+  return report;
+}
+
+// The walk as written: a chain text of the row's mnemonic and every row
+// passed, each between spaces; a row whose first item stands in the chain
+// closes a circle. Used for rows with several items, whose later walks see
+// the rows of the earlier ones, and for names with spaces.
+void walkAsWritten(const AssociationTable& t, std::size_t r, std::string& out) {
+  std::string chain = las::toUpper(t.row(r).mnemonic);
+  for (std::string x : t.items(r)) {
+    for (std::size_t steps = 0; steps <= t.size(); ++steps) {
+      int d = t.find(x);
+      if (!t.associated(d)) break;
+      const las::LasLineParts& row = t.row(static_cast<std::size_t>(d));
+      const std::string& f = t.items(static_cast<std::size_t>(d)).front();
+      if (chain.find(" " + las::toUpper(f) + " ") != std::string::npos) {
+        appendFinding(out, "Circular Association at line: \r\n" + lineImage(row) + "\r\n");
+        break;
+      }
+      chain += " " + las::toUpper(row.mnemonic) + " ";
+      x = f;
+    }
+  }
+}
+
+}  // namespace
+
 FamilyResult checkAssociations(CertifyRun& run, OutcomeSlots& slots) {
-  std::vector<las::LasLineParts> table(1);
+  std::vector<las::LasLineParts> rows(1);
   for (const las::SectionRow& s : run.directory.rows()) {
     if (s.kind != las::SectionKind::Header && s.kind != las::SectionKind::Definition &&
         s.kind != las::SectionKind::Parameter)
       continue;
     las::ParsedSection section;
     las::parseSection(run.directory, section, s.name, run.lineRules());
-    table.insert(table.end(), section.rows.begin() + 1, section.rows.end());
+    rows.insert(rows.end(), section.rows.begin() + 1, section.rows.end());
   }
+  const AssociationTable table(std::move(rows), run.delimiter);
   slots[1] = slots[2] = "";
 
   for (std::size_t r = 1; r < table.size(); ++r) {
-    if (table[r].association.empty()) continue;
-    for (const std::string& item : associationItems(table[r].association, run.delimiter)) {
-      int found = findMnemonicRow(table, item);
+    for (const std::string& item : table.items(r)) {
+      int found = table.find(item);
       if (found == -1)
-        slots[1] +=
-            "Association mnemonic " + item + " not found in file. Line was :\r\n" + lineImage(table[r]) + "\r\n";
+        appendFinding(slots[1], "Association mnemonic " + item + " not found in file. Line was :\r\n" +
+                                    lineImage(table.row(r)) + "\r\n");
       else if (found == static_cast<int>(r))
-        slots[2] += "Line was like : " + lineImage(table[r]) + "\r\n";
+        appendFinding(slots[2], "Line was like : " + lineImage(table.row(r)) + "\r\n");
     }
   }
 
+  const bool graph = table.plainNames();
+  const std::vector<int> reports = graph ? circleReports(table) : std::vector<int>{};
+  // Walks as written can take long on a file of endless chains: they stop
+  // after this many steps in all.
+  std::size_t budget = 20'000'000;
   for (std::size_t r = 1; r < table.size(); ++r) {
-    if (table[r].association.empty()) continue;
-    std::string chain = table[r].mnemonic;
-    for (std::string x : associationItems(table[r].association, run.delimiter)) {
-      // Each step adds a row to the chain, so a walk ends within the table's size.
-      for (std::size_t steps = 0; steps <= table.size(); ++steps) {
-        int d = findMnemonicRow(table, x);
-        if (d == -1 || table[static_cast<std::size_t>(d)].association.empty()) break;
-        const las::LasLineParts& row = table[static_cast<std::size_t>(d)];
-        const std::string f = associationItems(row.association, run.delimiter).front();
-        if (las::icontains(chain, " " + f + " ")) {
-          slots[2] += "Circular Association at line: \r\n" + lineImage(row) + "\r\n";
-          break;
-        }
-        chain += " " + row.mnemonic + " ";
-        x = f;
-      }
+    const auto& items = table.items(r);
+    if (items.empty()) continue;
+    if (graph && items.size() == 1) {
+      int d = table.find(items.front());
+      if (table.associated(d) && reports[static_cast<std::size_t>(d)] != -1)
+        appendFinding(slots[2],
+                      "Circular Association at line: \r\n" +
+                          lineImage(table.row(static_cast<std::size_t>(reports[static_cast<std::size_t>(d)]))) +
+                          "\r\n");
+      continue;
     }
+    if (budget < table.size()) break;
+    budget -= table.size();
+    walkAsWritten(table, r, slots[2]);
   }
   return resultFromSlots(slots);
 }

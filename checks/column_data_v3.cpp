@@ -3,6 +3,8 @@
 // formats; and the array channels of the definition sections.
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "checks/family.h"
 #include "checks/format_checks.h"
@@ -52,12 +54,12 @@ FamilyResult checkColumnData(CertifyRun& run, OutcomeSlots& slots) {
   bool first = true;
   std::int64_t k = 0;  // kept from the previous section when a first line holds no delimiter
   las::DataReadContext ctx = run.dataContext();
+  ParsedSections parsed(run);
   for (const las::SectionRow& d : run.directory.rows()) {
     if (d.kind != las::SectionKind::Data) continue;
     if (first) slots[1] = slots[2] = slots[3] = "";
     first = false;
-    las::ParsedSection definitions;
-    las::parseSection(run.directory, definitions, d.association, run.lineRules());
+    const las::ParsedSection& definitions = parsed.get(d.association);
     const std::size_t n = definitions.lineCount();
     las::FirstDataLine firstLine = las::readFirstDataLine(ctx, d.name);
     if (firstLine.columnsSet) k = firstLine.columns;
@@ -84,13 +86,8 @@ FamilyResult checkColumnData(CertifyRun& run, OutcomeSlots& slots) {
 }
 
 FamilyResult checkArrayChannels(CertifyRun& run, OutcomeSlots& slots) {
-  std::vector<std::string> examined;
+  std::unordered_set<std::string> examined;  // base names in upper case
   bool cleared = false;
-  auto known = [&](const std::string& base) {
-    for (const std::string& e : examined)
-      if (las::iequals(e, base)) return true;
-    return false;
-  };
   for (const las::SectionRow& s : run.directory.rows()) {
     if (s.kind != las::SectionKind::Definition) continue;
     las::ParsedSection section;
@@ -104,16 +101,25 @@ FamilyResult checkArrayChannels(CertifyRun& run, OutcomeSlots& slots) {
     if (!cleared) slots[2] = slots[3] = slots[4] = slots[5] = "";
     cleared = true;
 
+    // Each line's base name in upper case, and the lines of each base name.
+    std::vector<std::string> bases(rows.size());
+    std::unordered_map<std::string, std::vector<std::size_t>> positions;
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+      bases[r] = las::toUpper(arrayBaseName(rows[r].mnemonic));
+      positions[bases[r]].push_back(r);
+    }
+
     for (std::size_t k = 1; k < rows.size(); ++k) {
       if (!isArrayFormat(rows[k])) continue;
       const std::string base = arrayBaseName(rows[k].mnemonic);
-      if (known(base)) continue;
-      examined.push_back(base);
+      if (!examined.insert(las::toUpper(base)).second) continue;
       if (arrayIndexOf(rows[k].mnemonic) != 1) {
         slots[2] += rows[k].mnemonic + ",";
         break;
       }
-      auto belongs = [&](std::size_t m) { return las::iequals(arrayBaseName(rows[m].mnemonic), base); };
+      const std::string baseKey = las::toUpper(base);
+      const std::vector<std::size_t>& membersAt = positions[baseKey];
+      auto belongs = [&](std::size_t m) { return bases[m] == baseKey; };
       int members = 0;
       std::size_t firstParts = 0;
       std::string firstUnit;
@@ -138,12 +144,12 @@ FamilyResult checkArrayChannels(CertifyRun& run, OutcomeSlots& slots) {
           }
           ++members;
         } else if (m + 1 < rows.size()) {
-          std::size_t next = m + 1;
-          while (next < rows.size() && !belongs(next)) ++next;
-          if (next < rows.size()) {
-            slots[3] += rows[next].mnemonic + "\r\n";
+          auto next = std::upper_bound(membersAt.begin(), membersAt.end(), m);
+          if (next != membersAt.end()) {
+            slots[3] += rows[*next].mnemonic + "\r\n";
             break;
           }
+          break;  // no member of the array follows: the rest of the walk finds nothing either
         }
       }
     }

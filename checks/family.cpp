@@ -33,6 +33,12 @@ void appendFinding(std::string& text, std::string_view entry) {
   if (!text.ends_with(marker)) text += marker;
 }
 
+const las::ParsedSection& ParsedSections::get(const std::string& name) {
+  auto [it, inserted] = byName_.try_emplace(las::toUpper(name));
+  if (inserted) las::parseSection(run_.directory, it->second, name, run_.lineRules());
+  return it->second;
+}
+
 std::string lookupParamValue(const las::ParsedSection& section, std::string_view mnemonic) {
   for (std::size_t r = 1; r < section.rows.size(); ++r)
     if (las::iequals(section.rows[r].mnemonic, mnemonic)) return section.rows[r].value;

@@ -5,6 +5,7 @@
 // slots are to be recorded.
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "certify/certify_run.h"
 #include "certify/check_table.h"
@@ -40,6 +41,18 @@ std::string lookupParamValue(const las::ParsedSection& section, std::string_view
 
 // " " for SPACE (and anything unknown), "," for COMMA, tab for TAB.
 char delimiterFromDlm(std::string_view dlm);
+
+// Parsed sections of the file kept for one family call, so that many data
+// sections naming the same definition section parse it once.
+class ParsedSections {
+public:
+  explicit ParsedSections(CertifyRun& run) : run_(run) {}
+  const las::ParsedSection& get(const std::string& name);
+
+private:
+  CertifyRun& run_;
+  std::unordered_map<std::string, las::ParsedSection> byName_;  // upper-case names
+};
 
 // Direct lookup of one header parameter in the file, starting at the named
 // section (or the top of the file) and running on into later sections until

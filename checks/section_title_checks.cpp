@@ -2,6 +2,7 @@
 // associations, the order of version 3.0 data section sets and [n] indexes;
 // and the scans of raw tilde lines.
 #include <algorithm>
+#include <array>
 
 #include "certify/file_names.h"
 #include "checks/family.h"
@@ -16,17 +17,30 @@ using las::icontains;
 using las::iequals;
 using las::SectionRow;
 
-std::string baseName(const SectionRow& r) { return las::splitSectionIndex(r.name).baseName; }
+const std::string& baseName(const SectionRow& r) { return r.baseName; }
 bool hasIndex(const SectionRow& r) { return r.index >= 0; }
 
 // The name up to its first underscore, and before any "[".
-std::string groupPrefix(std::string_view name) {
-  std::string_view p = las::before(name, '_');
-  return std::string(las::before(p, '['));
-}
+std::string_view groupPrefix(std::string_view name) { return las::before(las::before(name, '_'), '['); }
 
-void appendOnce(std::string& text, const std::string& name) {
-  if (!icontains(text, name)) text += name + "\r\n";
+// A list of names that tells quickly whether a name already occurs in it
+// (anywhere, without regard to case), through an upper-case copy.
+class NameList {
+public:
+  bool contains(std::string_view name) const { return upper_.find(las::toUpper(name)) != std::string::npos; }
+  void append(std::string_view piece) {
+    text_ += piece;
+    upper_ += las::toUpper(piece);
+  }
+  bool empty() const { return text_.empty(); }
+  const std::string& text() const { return text_; }
+
+private:
+  std::string text_, upper_;
+};
+
+void appendOnce(NameList& list, const std::string& name) {
+  if (!list.contains(name)) list.append(name + "\r\n");
 }
 
 // Text before the first case-insensitive occurrence of `marker`, or nullopt.
@@ -81,17 +95,17 @@ std::string firstAndSecond(const std::vector<SectionRow>& rows) {
 }
 
 std::string duplicatesV3(const std::vector<SectionRow>& rows) {
-  std::string text;
+  NameList text;
   for (const SectionRow& a : rows)
     for (const SectionRow& b : rows) {
       if (&a == &b) continue;
-      std::string base = baseName(a);
+      const std::string& base = baseName(a);
       if (!iequals(base, baseName(b))) continue;
       bool duplicate = iequals(base, "Version") || iequals(base, "Well") || (!hasIndex(a) && !hasIndex(b)) ||
                        (hasIndex(a) && hasIndex(b) && a.index == b.index);
       if (duplicate) appendOnce(text, b.name);
     }
-  return text;
+  return text.text();
 }
 
 std::string barDelimiter(const std::vector<SectionRow>& rows) {
@@ -146,7 +160,7 @@ std::string definitionHasData(const std::vector<SectionRow>& rows) {
   std::string text;
   for (const SectionRow& r : rows) {
     if (!icontains(r.name, "_Definition")) continue;
-    std::string prefix = groupPrefix(r.name);
+    std::string_view prefix = groupPrefix(r.name);
     bool found = std::any_of(rows.begin(), rows.end(), [&](const SectionRow& o) {
       return &o != &r && o.kind == las::SectionKind::Data && iequals(groupPrefix(o.name), prefix);
     });
@@ -181,7 +195,7 @@ std::string dataSetOrder(const std::vector<SectionRow>& rows) {
     const SectionRow& r = rows[d];
     if (r.kind != las::SectionKind::Data) continue;
     std::string defName = r.association;
-    std::string parName = groupPrefix(r.name) + "_Parameter";
+    std::string parName = std::string(groupPrefix(r.name)) + "_Parameter";
     if (hasIndex(r)) parName += "[" + std::to_string(r.index) + "]";
     if (iequals(r.name, "ASCII")) {
       defName = "Curve";
@@ -205,7 +219,7 @@ std::string indexesOnSingleSections(const std::vector<SectionRow>& rows) {
   std::string text;
   for (const SectionRow& r : rows) {
     if (!hasIndex(r)) continue;
-    std::string prefix = groupPrefix(r.name);
+    std::string_view prefix = groupPrefix(r.name);
     for (const char* word : {"Version", "Well", "Curve", "Parameter", "ASCII"})
       if (iequals(prefix, word)) text += std::string(word) + "\r\n";
   }
@@ -213,17 +227,20 @@ std::string indexesOnSingleSections(const std::vector<SectionRow>& rows) {
 }
 
 std::string identicalTitlesIndexed(const std::vector<SectionRow>& rows) {
-  std::string text;
-  for (const SectionRow& e : rows) {
-    std::string base = baseName(e);
-    std::vector<const SectionRow*> group;
-    for (const SectionRow& o : rows)
-      if (iequals(baseName(o), base)) group.push_back(&o);
+  NameList text;
+  std::vector<bool> grouped(rows.size(), false);
+  for (std::size_t e = 0; e < rows.size(); ++e) {
+    // Every member of a group forms the same group: examine each group once.
+    if (grouped[e]) continue;
+    std::vector<std::size_t> group;
+    for (std::size_t o = 0; o < rows.size(); ++o)
+      if (iequals(baseName(rows[o]), baseName(rows[e]))) group.push_back(o);
+    for (std::size_t m : group) grouped[m] = true;
     if (group.size() < 2) continue;
-    for (const SectionRow* m : group)
-      if (!hasIndex(*m)) appendOnce(text, m->name);
+    for (std::size_t m : group)
+      if (!hasIndex(rows[m])) appendOnce(text, rows[m].name);
   }
-  return text;
+  return text.text();
 }
 
 std::string sequentialIndexes(const std::vector<SectionRow>& rows) {
@@ -271,14 +288,19 @@ std::string minimumSectionsV2(const std::vector<SectionRow>& rows) {
 }
 
 std::string duplicatesV2(const std::vector<SectionRow>& rows) {
-  std::string list;
-  for (const SectionRow& a : rows)
+  NameList list;
+  // The list only grows, so once the first two sections of a letter have
+  // compared themselves with all others, later ones add nothing.
+  std::array<int, 256> seenOfLetter{};
+  for (const SectionRow& a : rows) {
+    if (a.name.empty() || ++seenOfLetter[static_cast<unsigned char>(las::toUpperAscii(a.name[0]))] > 2) continue;
     for (const SectionRow& b : rows) {
-      if (&a == &b || a.name.empty() || b.name.empty()) continue;
+      if (&a == &b || b.name.empty()) continue;
       if (las::toUpperAscii(a.name[0]) != las::toUpperAscii(b.name[0])) continue;
-      if (!icontains(list, b.name)) list += ", " + b.name;
+      if (!list.contains(b.name)) list.append(", " + b.name);
     }
-  return list.empty() ? "" : "Duplicate section titles : " + list;
+  }
+  return list.empty() ? "" : "Duplicate section titles : " + list.text();
 }
 
 }  // namespace

@@ -48,7 +48,8 @@ char effective(char delimiter) { return delimiter == '\0' ? ' ' : delimiter; }
 
 std::size_t countDataFields(std::string_view line, char delimiter) {
   delimiter = effective(delimiter);
-  auto fast = delimiter == ' ' ? countSpaceSeparatedUnquoted(trimSpaces(line)) : countDelimitedUnquoted(line, delimiter);
+  auto fast =
+      delimiter == ' ' ? countSpaceSeparatedUnquoted(trimSpaces(line)) : countDelimitedUnquoted(line, delimiter);
   if (fast) return *fast;
   std::string_view t = trimSpaces(line);
   return t.empty() ? 1 : countFields(t, std::string_view(&delimiter, 1));

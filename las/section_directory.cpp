@@ -104,10 +104,13 @@ bool SectionDirectory::scan(const std::string& fileName, float version) {
       row.association = std::move(title.association);
       row.start = src.position();
       row.titleStart = src.lineStart();
-      row.index = splitSectionIndex(row.name).index;
+      SectionIndex split = splitSectionIndex(row.name);
+      row.index = split.index;
+      row.baseName = std::move(split.baseName);
       if (version == 3.0f && iequals(row.name, "ASCII") && trimSpaces(row.association).empty())
         row.association = "Curve";
       rows_.push_back(std::move(row));
+      if (rows_.size() == kMaxSections) break;
     }
     return true;
   } catch (const std::exception&) {

@@ -19,6 +19,7 @@ struct SectionRow {
   std::int64_t start = 0;       // 0-based offset of the first byte after the title line's line end
   std::int64_t titleStart = 0;  // 0-based offset of the title line itself
   int index = -1;               // n of a trailing "[n]", or -1
+  std::string baseName;         // the name without its "[n]" ("" when the brackets are wrong)
   SectionKind kind = SectionKind::Other;
 };
 
@@ -41,6 +42,11 @@ SectionKind sectionKindOf(std::string_view name, float version);
 
 class SectionDirectory {
 public:
+  // A LAS file has a few dozen sections; a file with more title lines than
+  // this is listed up to this many, so that checks over pairs of sections
+  // stay quick whatever the file holds.
+  static constexpr std::size_t kMaxSections = 4096;
+
   // Scans the file's title lines; a file that cannot be read gives an empty
   // directory. `version` decides whether one-letter names count.
   void build(const std::string& fileName, float version);

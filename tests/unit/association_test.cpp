@@ -1,0 +1,119 @@
+// Association walks on whole header tables: circles found by following the
+// first items, and tables far larger than any real file stay quick.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "certify/certify_run.h"
+#include "certify/run_hooks.h"
+#include "checks/family.h"
+#include "support/las_fixture.h"
+
+using namespace korrivan;
+using korrivan::test::ScratchDir;
+
+namespace {
+
+std::string associationsOf(const ScratchDir& dir, const std::vector<std::string>& parameters, char delimiter = ' ') {
+  std::vector<std::string> lines = {"~Version", " VERS. 3.0 : v", "~Log_Parameter"};
+  lines.insert(lines.end(), parameters.begin(), parameters.end());
+  lines.push_back("~Log_Data");
+  certify::Session s;
+  s.lasFileName = dir.writeLas("a.las", lines);
+  s.detectedVersion = 3.0f;
+  certify::SilentHooks hooks;
+  certify::CertifyRun run(s, hooks);
+  run.delimiter = delimiter;
+  run.directory.locateMainSections(s.lasFileName, 3.0f);
+  certify::OutcomeSlots slots;
+  checks::checkAssociations(run, slots);
+  return slots[1] + "#" + slots[2];
+}
+
+TEST(Associations, CirclesReportTheRowThatClosesThem) {
+  ScratchDir dir;
+  // A walk from Z enters the circle B -> C -> D -> B at B and reports D.
+  EXPECT_EQ(associationsOf(dir, {" Z.  1 : z | B", " B.  1 : b | C", " C.  1 : c | D", " D.  1 : d | B"}),
+            "#Circular Association at line: \r\nD.    1 : d | B\r\n"
+            "Circular Association at line: \r\nB.    1 : b | C\r\n"
+            "Circular Association at line: \r\nC.    1 : c | D\r\n"
+            "Circular Association at line: \r\nD.    1 : d | B\r\n");
+  // Several items: the later walk sees the rows of the earlier one.
+  EXPECT_EQ(associationsOf(dir, {" X.  1 : x | A B", " A.  1 : a | B", " B.  1 : b | Q", " Q.  1 : q"}), "#");
+  EXPECT_EQ(associationsOf(dir, {" X.  1 : x | A B", " A.  1 : a | B", " B.  1 : b | A"}),
+            "#Circular Association at line: \r\nB.    1 : b | A\r\n"  // X, first item
+            "Circular Association at line: \r\nB.    1 : b | A\r\n"   // X, second item: A is in the chain
+            "Circular Association at line: \r\nA.    1 : a | B\r\n"
+            "Circular Association at line: \r\nB.    1 : b | A\r\n");
+  // With DLM COMMA an item keeps the blank after the comma and is not found.
+  EXPECT_EQ(associationsOf(dir, {" X.  1 : x | A, B", " A.  1 : a", " B.  1 : b"}, ','),
+            "Association mnemonic  B not found in file. Line was :\r\nX.    1 : x | A, B\r\n#");
+}
+
+TEST(Associations, EndlessChainsStayQuick) {
+  ScratchDir dir;
+  const int n = 100000;
+  std::vector<std::string> lines;
+  for (int i = 0; i < n; ++i) lines.push_back(" A" + std::to_string(i) + ".  1 : p | A" + std::to_string((i + 1) % n));
+  std::string result = associationsOf(dir, lines);
+  // One circle through every row: each walk comes back to the row it started from.
+  EXPECT_TRUE(
+      result.starts_with("#Circular Association at line: \r\nA0.    1 : p | A1\r\n"
+                         "Circular Association at line: \r\nA1.    1 : p | A2\r\n"));
+  EXPECT_TRUE(result.ends_with("(further findings of this check are not listed)\r\n"));
+}
+
+}  // namespace
+
+namespace {
+
+// Following the walks as a graph of rows must give what walking the chain
+// text gives. A mnemonic with a space makes the check walk the chain text
+// for every row, without changing any walk's result.
+TEST(Associations, GraphWalksAgreeWithChainTextWalks) {
+  ScratchDir dir;
+  std::mt19937 random(7);
+  const std::string names = "ABCDEFGHIJ";
+  for (int table = 0; table < 150; ++table) {
+    std::vector<std::string> lines;
+    const int rows = 1 + static_cast<int>(random() % 10);
+    for (int r = 0; r < rows; ++r) {
+      std::string line = std::string(" ") + names[random() % names.size()] + ".  1 : p";
+      if (random() % 5 != 0) line += std::string(" | ") + names[random() % names.size()];
+      lines.push_back(line);
+    }
+    std::string asGraph = associationsOf(dir, lines);
+    lines.push_back(" Q Z.  1 : q");
+    std::string asText = associationsOf(dir, lines);
+    ASSERT_EQ(asGraph, asText) << "table " << table;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Array channel checks over a definition section of many arrays, each
+// followed by another channel, take one walk per array.
+TEST(ArrayChannels, ManyArraysStayQuick) {
+  ScratchDir dir;
+  std::vector<std::string> lines = {"~Version", " VERS. 3.0 : v", "~Log_Definition", " DEPT.M : d {F}"};
+  for (int i = 0; i < 30000; ++i) {
+    lines.push_back(" N" + std::to_string(i) + "[1].MS : bin {AF;1}");
+    lines.push_back(" G" + std::to_string(i) + ".G : g {F}");
+  }
+  lines.push_back(" N7[2].MS : bin {AF;1}");  // a member away from its array
+  lines.push_back("~Log_Data | Log_Definition");
+  certify::Session s;
+  s.lasFileName = dir.writeLas("arrays.las", lines);
+  s.detectedVersion = 3.0f;
+  certify::SilentHooks hooks;
+  certify::CertifyRun run(s, hooks);
+  run.directory.locateMainSections(s.lasFileName, 3.0f);
+  certify::OutcomeSlots slots;
+  EXPECT_EQ(checks::checkArrayChannels(run, slots), certify::FamilyResult::Record);
+  EXPECT_EQ(slots[3], "N7[2]\r\n");
+  EXPECT_EQ(slots[2], "");
+}
+
+}  // namespace
