@@ -43,7 +43,7 @@ PendingError errnoError(int e, FileOp op) {
 // Opens the file for appending and closes it again: this fails for a file
 // that cannot be written or that another program holds locked.
 std::optional<PendingError> tryOpenForAppend(const std::string& name) {
-  int fd = ::open(name.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY);
+  int fd = ::open(name.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) return errnoError(errno, FileOp::Create);
   std::optional<PendingError> failure;
   if (::flock(fd, LOCK_SH | LOCK_NB) != 0)

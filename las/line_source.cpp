@@ -18,8 +18,15 @@ LineSource::~LineSource() { close(); }
 
 void LineSource::open(const std::string& path) {
   close();
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a pipe put in the file's place cannot stall the
+  // run; only regular files are read.
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd_ < 0) throw RunError::fromErrno(errno, FileOp::Read);
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close();
+    throw RunError(certify::err::PathFileAccess);
+  }
   buffer_.resize(kBlockSize);
   seek(0);
 }

@@ -1,7 +1,11 @@
 // Wrap detection, first data lines and the column-count walk.
+#include "certify/run_error.h"
 #include "las/data_reader.h"
+#include "las/line_source.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <cstdio>
 
@@ -156,6 +160,20 @@ TEST(ColumnCounts, FileRemovedAfterTheDirectoryWasBuilt) {
   EXPECT_EQ(readFirstDataLine(ctx, "A").result, 0);
   CurveTable t;
   EXPECT_EQ(detectWrapStructure(ctx, 2, t).result, WrapResult::NotFound);
+}
+
+}  // namespace
+
+namespace {
+
+// Something other than a regular file in the LAS file's place is refused at
+// once, never read (a pipe would otherwise wait for a writer forever).
+TEST(LineSourceFiles, PipesAndFoldersAreRefused) {
+  ScratchDir dir;
+  std::string pipe = (dir.path() / "pipe.las").string();
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_THROW(LineSource{pipe}, korrivan::certify::RunError);
+  EXPECT_THROW(LineSource{dir.path().string()}, korrivan::certify::RunError);
 }
 
 }  // namespace
