@@ -93,6 +93,14 @@ void logDriverError(CertifyRun& run, const char* driver, const PendingError& e, 
                                     std::to_string(e.number));
 }
 
+// The error exit of a driver: cancelled when the user asked for it, else
+// stopped, with one command-log line.
+template <typename Driver>
+RunResult errorExit(CertifyRun& run, const PendingError& e) {
+  if (run.hooks.cancelRequested()) return RunResult::Cancelled;
+  logDriverError(run, Driver::kName, e, Driver::kPlainLineWithoutError);
+  return RunResult::Stopped;
+}
 
 // Runs a driver's groups and turns the ways a run ends into its run result:
 // the gating rule ends it completed, the error exit cancelled or stopped.
@@ -105,9 +113,9 @@ RunResult runDriver(Driver& driver, CertifyRun& run) {
   } catch (const EndRun& end) {
     return end.result;
   } catch (const ErrorExit&) {
-    return driver.errorExit(run.familyError);
+    return errorExit<Driver>(run, run.familyError);
   } catch (const std::exception& e) {
-    return driver.errorExit(pendingError(e));
+    return errorExit<Driver>(run, pendingError(e));
   }
 }
 
@@ -115,6 +123,9 @@ RunResult runDriver(Driver& driver, CertifyRun& run) {
 
 class Certify3 {
 public:
+  static constexpr const char* kName = "aaCertify3";
+  static constexpr bool kPlainLineWithoutError = false;
+
   explicit Certify3(CertifyRun& run) : run_(run), table_(run.session.tables.v3) {}
 
   void runGroups() {
@@ -125,22 +136,19 @@ public:
     fillCheckCatalogue(s.tables, "", s.doWrap);
     run_.directory.setFile(run_.fileName, run_.version);
 
-    OutcomeSlots slots;
-    group(1, checks::checkTildeLinesV3, slots);
+    group(1, checks::checkTildeLinesV3, OutcomeSlots{});  // only row g is the family's
 
     readDelimiter(run_);
     run_.directory.locateMainSections(run_.fileName, run_.version);
     fillCheckCatalogue(s.tables, run_.directory.dataSectionName, s.doWrap);
     parseMainSections(run_, false);
 
-    slots = slotsForGroup(table_, 2);
-    group(2, checks::checkVersionSection, slots);
+    group(2, checks::checkVersionSection);
 
     readDelimiter(run_);
-    slots = slotsForGroup(table_, 3);
-    group(3, checks::checkSectionTitles, slots);
+    group(3, checks::checkSectionTitles);
 
-    slots = slotsForGroup(table_, 4);
+    OutcomeSlots slots = slotsForGroup(table_, 4);
     slots[4] = "";  // "Legal DESCRIPTION" is shown as passed
     group(4, checks::checkLineSyntax3, slots);
 
@@ -149,26 +157,19 @@ public:
     if (well != FamilyResult::InternalError) lookUpIndexValues(run_);
     record(5, well, slots);
 
-    slots = slotsForGroup(table_, 6);
-    group(6, run_.directory.mainSectionsFound ? checks::checkIndexRange : nullptr, slots);
+    group(6, run_.directory.mainSectionsFound ? checks::checkIndexRange : nullptr);
 
-    slots = slotsForGroup(table_, 7);
-    group(7, checks::checkColumnData, slots);
-    slots = slotsForGroup(table_, 8);
-    group(8, checks::checkAssociations, slots);
-    slots = slotsForGroup(table_, 9);
-    group(9, checks::checkArrayChannels, slots);
+    group(7, checks::checkColumnData);
+    group(8, checks::checkAssociations);
+    group(9, checks::checkArrayChannels);
     run_.hooks.letEventsRun();
   }
 
-  RunResult errorExit(const PendingError& e) {
-    if (run_.hooks.cancelRequested()) return RunResult::Cancelled;
-    logDriverError(run_, "aaCertify3", e, false);
-    return RunResult::Stopped;
-  }
-
 private:
-  void group(int number, Family family, OutcomeSlots& slots) { record(number, runFamily(family, run_, slots), slots); }
+  // Runs a family on the group's slots: " " for every row that holds a check
+  // unless the caller hands other presets.
+  void group(int number, Family family) { group(number, family, slotsForGroup(table_, number)); }
+  void group(int number, Family family, OutcomeSlots slots) { record(number, runFamily(family, run_, slots), slots); }
 
   void record(int number, FamilyResult result, const OutcomeSlots& slots) {
     showGroupProgress(run_.hooks, number, table_.lastGroup());
@@ -189,6 +190,9 @@ private:
 
 class Certify2 {
 public:
+  static constexpr const char* kName = "aaCertify2";
+  static constexpr bool kPlainLineWithoutError = true;
+
   explicit Certify2(CertifyRun& run) : run_(run), table_(run.session.tables.v2) {}
 
   void runGroups() {
@@ -196,12 +200,10 @@ public:
     if (!run_.directory.locateMainSections(run_.fileName, run_.version)) throw ErrorExit{};
     parseMainSections(run_, true);
 
-    OutcomeSlots slots = slotsForGroup(table_, 2);
-    group(2, checks::checkVersionSection, slots);
-    slots = slotsForGroup(table_, 3);
-    group(3, checks::checkSectionTitles, slots);
+    group(2, checks::checkVersionSection);
+    group(3, checks::checkSectionTitles);
 
-    slots = slotsForGroup(table_, 4);
+    OutcomeSlots slots = slotsForGroup(table_, 4);
     slots[4] = "";  // "Legal DESCRIPTION" is shown as passed
     group(4, checks::checkLineSyntax2, slots);
 
@@ -221,18 +223,14 @@ public:
       index = runFamily(checks::checkIndexRange, run_, slots);
     record(6, index, slots);
 
-    slots = slotsForGroup(table_, 7);
-    group(7, checks::checkAsciiSection, slots);
-  }
-
-  RunResult errorExit(const PendingError& e) {
-    if (run_.hooks.cancelRequested()) return RunResult::Cancelled;
-    logDriverError(run_, "aaCertify2", e, true);
-    return RunResult::Stopped;
+    group(7, checks::checkAsciiSection);
   }
 
 private:
-  void group(int number, Family family, OutcomeSlots& slots) { record(number, runFamily(family, run_, slots), slots); }
+  // Runs a family on the group's slots: " " for every row that holds a check
+  // unless the caller hands other presets.
+  void group(int number, Family family) { group(number, family, slotsForGroup(table_, number)); }
+  void group(int number, Family family, OutcomeSlots slots) { record(number, runFamily(family, run_, slots), slots); }
 
   void record(int number, FamilyResult result, const OutcomeSlots& slots) {
     run_.hooks.letEventsRun();

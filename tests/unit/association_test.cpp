@@ -14,19 +14,27 @@ using korrivan::test::ScratchDir;
 
 namespace {
 
-std::string associationsOf(const ScratchDir& dir, const std::vector<std::string>& parameters, char delimiter = ' ') {
-  std::vector<std::string> lines = {"~Version", " VERS. 3.0 : v", "~Log_Parameter"};
-  lines.insert(lines.end(), parameters.begin(), parameters.end());
-  lines.push_back("~Log_Data");
+// Runs one version 3.0 family on a file of these lines; its result and slots.
+std::pair<certify::FamilyResult, certify::OutcomeSlots> runFamilyOn(const ScratchDir& dir,
+                                                                    const std::vector<std::string>& lines,
+                                                                    checks::Family family, char delimiter = ' ') {
   certify::Session s;
-  s.lasFileName = dir.writeLas("a.las", lines);
+  s.lasFileName = dir.writeLas("family.las", lines);
   s.detectedVersion = 3.0f;
   certify::SilentHooks hooks;
   certify::CertifyRun run(s, hooks);
   run.delimiter = delimiter;
   run.directory.locateMainSections(s.lasFileName, 3.0f);
   certify::OutcomeSlots slots;
-  checks::checkAssociations(run, slots);
+  certify::FamilyResult result = family(run, slots);
+  return {result, slots};
+}
+
+std::string associationsOf(const ScratchDir& dir, const std::vector<std::string>& parameters, char delimiter = ' ') {
+  std::vector<std::string> lines = {"~Version", " VERS. 3.0 : v", "~Log_Parameter"};
+  lines.insert(lines.end(), parameters.begin(), parameters.end());
+  lines.push_back("~Log_Data");
+  auto [result, slots] = runFamilyOn(dir, lines, checks::checkAssociations, delimiter);
   return slots[1] + "#" + slots[2];
 }
 
@@ -104,14 +112,8 @@ TEST(ArrayChannels, ManyArraysStayQuick) {
   }
   lines.push_back(" N7[2].MS : bin {AF;1}");  // a member away from its array
   lines.push_back("~Log_Data | Log_Definition");
-  certify::Session s;
-  s.lasFileName = dir.writeLas("arrays.las", lines);
-  s.detectedVersion = 3.0f;
-  certify::SilentHooks hooks;
-  certify::CertifyRun run(s, hooks);
-  run.directory.locateMainSections(s.lasFileName, 3.0f);
-  certify::OutcomeSlots slots;
-  EXPECT_EQ(checks::checkArrayChannels(run, slots), certify::FamilyResult::Record);
+  auto [result, slots] = runFamilyOn(dir, lines, checks::checkArrayChannels);
+  EXPECT_EQ(result, certify::FamilyResult::Record);
   EXPECT_EQ(slots[3], "N7[2]\r\n");
   EXPECT_EQ(slots[2], "");
 }
