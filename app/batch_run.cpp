@@ -1,13 +1,12 @@
 #include "app/batch_run.h"
 
 #include "certify/command_log.h"
-#include "certify/drivers.h"
 #include "certify/file_names.h"
-#include "certify/prechecks.h"
 #include "certify/report.h"
 #include "certify/run_error.h"
 #include "las/line_parser.h"
 #include "las/text_utils.h"
+#include "run/certification.h"
 
 namespace korrivan::app {
 
@@ -27,52 +26,41 @@ std::string unquoted(const std::string& word) {
 
 void logError(const Session& session, const std::string& message) { appendCommandLog(session, "Error:" + message); }
 
-void writeRunReport(Session& session, RunHooks& hooks) {
-  ReportHeader header{session.lasFileName, session.detectedVersion, std::chrono::system_clock::now()};
-  std::string report = buildReport(session.runTable(), header);
+void writeRunReport(Session& session, const run::Certification& certification, RunHooks& hooks) {
+  ReportHeader header{session.lasFileName, certification.detectedVersion, std::chrono::system_clock::now()};
+  std::string report = buildReport(certification.table(), header);
   if (!writeReport(session.logFileName, report, hooks))
     appendCommandLog(session, "Error: The certification report could not be written to " + session.logFileName + ".");
-}
-
-void certifyDetectedVersion(Session& session, RunHooks& hooks, float version) {
-  session.detectedVersion = version;
-  RunResult result;
-  if (version == 1.2f || version == 2.0f) {
-    result = aaCertify2(session, hooks);
-  } else if (version == 3.0f) {
-    result = aaCertify3(session, hooks);
-  } else {
-    appendCommandLog(session, "The LAS Version was not 1.2, 2.0 or 3.0. It was : " + las::numberText(version) +
-                                  ". No further processing will be done.");
-    return;
-  }
-  if (result == RunResult::Completed)
-    writeRunReport(session, hooks);
-  else if (result != RunResult::Cancelled)
-    appendCommandLog(session, "A processing error occured within the program.");
 }
 
 }  // namespace
 
 void doBatchMode(Session& session, RunHooks& hooks) {
   try {
-    fillCheckCatalogue(session.tables, "", session.doWrap);
-    PreCheckSlots slots;
-    if (preCheckFile(session.lasFileName, slots) == PreCheckResult::AnyFailed) {
-      OutcomeSlots group1;
-      for (int k = 1; k <= 6; ++k) group1[static_cast<std::size_t>(k)] = slots[static_cast<std::size_t>(k - 1)];
-      recordGroupResults(session.tables.v3, 1, group1);
-      recordGroupResults(session.tables.v2, 1, group1);
-      writeRunReport(session, hooks);
-      return;
-    }
-    float version = detectVersion(session.lasFileName);
-    if (version != 0) {
-      certifyDetectedVersion(session, hooks, version);
-    } else {
-      appendCommandLog(session, "LAS Version was not read from the file correctly. (" + las::numberText(version) +
-                                    "). It is either absent, not a numerical value or the file does not have basic "
-                                    "LAS properties. No further processing is possible.");
+    run::CertifyOptions options;
+    options.mode = run::CertifyMode::Batch;
+    options.doWrap = session.doWrap;
+    options.programFolder = session.programFolder;
+    options.logFileName = session.logFileName;
+    options.statusText = session.statusText;
+    options.priorVersion = session.detectedVersion;
+    const run::Certification certification = run::certifyFile(session.lasFileName, options, hooks);
+    session.detectedVersion = certification.detectedVersion;
+    switch (certification.end) {
+      case run::CertifyEnd::PreCheckFailed:
+      case run::CertifyEnd::Completed: writeRunReport(session, certification, hooks); break;
+      case run::CertifyEnd::Cancelled: break;
+      case run::CertifyEnd::Stopped: appendCommandLog(session, "A processing error occured within the program."); break;
+      case run::CertifyEnd::VersionUnsupported:
+        appendCommandLog(session, "The LAS Version was not 1.2, 2.0 or 3.0. It was : " +
+                                      las::numberText(certification.detectedVersion) +
+                                      ". No further processing will be done.");
+        break;
+      case run::CertifyEnd::VersionNotRead:
+        appendCommandLog(session, "LAS Version was not read from the file correctly. (" + las::numberText(0.0f) +
+                                      "). It is either absent, not a numerical value or the file does not have basic "
+                                      "LAS properties. No further processing is possible.");
+        break;
     }
   } catch (const std::exception& e) {
     PendingError pe = pendingError(e);
