@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstdio>
 #include <vector>
 
 #include "las/text_utils.h"
@@ -121,9 +120,9 @@ bool hasTwelveHourClock(const std::vector<Token>& toks) {
 }
 
 std::string pad2(int v) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%02d", v);
-  return buf;
+  std::string text = std::to_string(v);
+  if (text.size() < 2) text.insert(0, 2 - text.size(), '0');
+  return text;
 }
 
 // Day of the week, 0 = Sunday (Zeller's congruence).
@@ -394,11 +393,7 @@ std::optional<std::string> formatNumberPattern(double value, std::string_view pa
     }
   }
   if (intPlaces + decimals == 0) return std::nullopt;
-  char buf[128];
-  if (e == std::string_view::npos) {
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
-    return std::string(buf);
-  }
+  if (e == std::string_view::npos) return fixedText(value, decimals);
   if (e + 1 >= pattern.size() || (pattern[e + 1] != '+' && pattern[e + 1] != '-')) return std::nullopt;
   const bool alwaysSign = pattern[e + 1] == '+';
   std::string_view expDigits = pattern.substr(e + 2);
@@ -416,12 +411,11 @@ std::optional<std::string> formatNumberPattern(double value, std::string_view pa
       m = value / std::pow(10.0, exponent);
     }
   }
-  std::snprintf(buf, sizeof buf, "%.*f", decimals, m);
-  std::string out = buf;
+  std::string out = fixedText(m, decimals);
   if (intPlaces == 0 && out.rfind("0.", 0) == 0) out.erase(0, 1);
   std::string expText = std::to_string(std::abs(exponent));
   std::size_t minDigits = static_cast<std::size_t>(std::count(expDigits.begin(), expDigits.end(), '0'));
-  while (expText.size() < minDigits) expText.insert(0, "0");
+  if (expText.size() < minDigits) expText.insert(0, minDigits - expText.size(), '0');
   out += pattern[e];
   out += exponent < 0 ? "-" : (alwaysSign ? "+" : "");
   out += expText;

@@ -78,6 +78,15 @@ static std::string shortestText(T value) {
 }
 
 std::string numberText(double value) { return shortestText(value); }
+
+std::string fixedText(double value, int decimals) {
+  if (decimals < 0) decimals = 0;
+  // The integer part of a double has at most 309 digits.
+  std::string out(static_cast<std::size_t>(decimals) + 330, '\0');
+  auto res = std::to_chars(out.data(), out.data() + out.size(), value, std::chars_format::fixed, decimals);
+  out.resize(res.ec == std::errc{} ? static_cast<std::size_t>(res.ptr - out.data()) : 0);
+  return out;
+}
 std::string numberText(float value) { return shortestText(value); }
 
 // Length of the longest decimal number at the start of s (sign, digits,

@@ -32,6 +32,10 @@ std::string_view before(std::string_view s, char c);
 std::string numberText(double value);
 std::string numberText(float value);
 
+// A number with exactly `decimals` digits after the point ("%.*f" in the C
+// locale, whatever the process locale is).
+std::string fixedText(double value, int decimals);
+
 // The longest leading number of a text (after leading blanks), 0 when there is none.
 double leadingNumber(std::string_view s);
 
