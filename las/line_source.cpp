@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -28,7 +29,7 @@ void LineSource::open(const std::string& path) {
     throw RunError(certify::err::PathFileAccess);
   }
   buffer_.resize(kBlockSize);
-  seek(0);
+  seek(0, 1);
 }
 
 void LineSource::close() {
@@ -42,10 +43,12 @@ std::int64_t LineSource::fileSize() const {
   return static_cast<std::int64_t>(st.st_size);
 }
 
-void LineSource::seek(std::int64_t offset) {
+void LineSource::seek(std::int64_t offset, std::int64_t lineNumber) {
   base_ = offset < 0 ? 0 : offset;
   pos_ = end_ = 0;
   atEof_ = false;
+  lineKnown_ = lineNumber > 0;
+  lineNumber_ = lineKnown_ ? lineNumber - 1 : 0;
 }
 
 bool LineSource::fill() {
@@ -71,6 +74,7 @@ void LineSource::keep(const char* data, std::size_t n) {
 bool LineSource::next(std::string_view& line) {
   if (fd_ < 0) throw RunError(certify::err::BadFileMode);
   if (pos_ == end_ && !fill()) return false;
+  ++lineNumber_;
   lineStart_ = position();
   lineLength_ = 0;
   noLineEnd_ = false;
@@ -122,6 +126,7 @@ bool LineSource::nextContaining(char c, std::string_view& line) {
       // block: leave that line to next() and skip only up to the CR before it.
       if (lastCr && lastCr + 1 == start + avail)
         lastCr = avail > 1 ? static_cast<const char*>(::memrchr(start, '\r', avail - 1)) : nullptr;
+      if (lastCr) lineNumber_ += std::count(start, lastCr + 1, '\r');
       if (!lastCr) {
         // The block holds no complete line to pass over: read one line the
         // ordinary way.
@@ -137,6 +142,7 @@ bool LineSource::nextContaining(char c, std::string_view& line) {
     const std::size_t hitAt = static_cast<std::size_t>(static_cast<const char*>(hit) - start);
     const char* cr = hitAt == 0 ? nullptr : static_cast<const char*>(::memrchr(start, '\r', hitAt));
     if (cr) {
+      lineNumber_ += std::count(start, cr + 1, '\r');
       pos_ = static_cast<std::size_t>(cr + 1 - buffer_.data());
       if (pos_ < end_ && buffer_[pos_] == '\n') ++pos_;
     }

@@ -31,8 +31,10 @@ public:
   // Size of the open file in bytes.
   std::int64_t fileSize() const;
 
-  // Continues reading at a 0-based byte offset.
-  void seek(std::int64_t offset);
+  // Continues reading at a 0-based byte offset. `lineNumber` is the 1-based
+  // number of the line that begins there, when the caller knows it (0: not
+  // known; lineNumber() then stays 0).
+  void seek(std::int64_t offset, std::int64_t lineNumber = 0);
 
   // The next line without its line end; false at the end of the file.
   // The view stays valid until the next call. Throws RunError on read errors.
@@ -41,6 +43,10 @@ public:
   // Like next(), but passes over every line that does not hold `c`: a
   // search of whole blocks, for scans that care about a few lines only.
   bool nextContaining(char c, std::string_view& line);
+
+  // 1-based number of the line last returned, counted from the offset of the
+  // last seek; 0 when that offset's line number was not given.
+  std::int64_t lineNumber() const { return lineKnown_ ? lineNumber_ : 0; }
 
   // 0-based offset of the first byte of the line last returned.
   std::int64_t lineStart() const { return lineStart_; }
@@ -69,6 +75,8 @@ private:
   std::int64_t lineStart_ = 0;
   std::int64_t lineLength_ = 0;
   bool noLineEnd_ = false;
+  std::int64_t lineNumber_ = 0;
+  bool lineKnown_ = false;
 };
 
 }  // namespace korrivan::las

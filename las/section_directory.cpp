@@ -104,6 +104,8 @@ bool SectionDirectory::scan(const std::string& fileName, float version) {
       row.association = std::move(title.association);
       row.start = src.position();
       row.titleStart = src.lineStart();
+      row.titleLine = src.lineNumber();
+      row.startLine = row.titleLine + 1;
       SectionIndex split = splitSectionIndex(row.name);
       row.index = split.index;
       row.baseName = std::move(split.baseName);

@@ -18,6 +18,8 @@ struct SectionRow {
   std::string association;      // first word after "|"; " " for a bare "|"; "" without "|"
   std::int64_t start = 0;       // 0-based offset of the first byte after the title line's line end
   std::int64_t titleStart = 0;  // 0-based offset of the title line itself
+  std::int64_t titleLine = 0;   // 1-based line number of the title line
+  std::int64_t startLine = 0;   // 1-based line number of the first line after it
   int index = -1;               // n of a trailing "[n]", or -1
   std::string baseName;         // the name without its "[n]" ("" when the brackets are wrong)
   SectionKind kind = SectionKind::Other;
