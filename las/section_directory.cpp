@@ -50,14 +50,18 @@ SectionIndex splitSectionIndex(std::string_view name) {
   return r;
 }
 
+bool namesSection(std::string_view name, std::string_view longName, float version) {
+  if (version == 3.0f) return iequals(name, longName);
+  return !name.empty() && !longName.empty() && toUpperAscii(name.front()) == toUpperAscii(longName.front());
+}
+
 SectionKind sectionKindOf(std::string_view name, float version) {
   const bool classic = version != 3.0f;
-  auto is = [&](std::string_view word) { return iequals(name, word); };
-  if (is("Version") || is("Well") || (classic && (is("Other") || is("V") || is("W") || is("O"))))
-    return SectionKind::Header;
-  if (is("ASCII") || icontains(name, "_Data") || (classic && is("A"))) return SectionKind::Data;
-  if (is("Curve") || icontains(name, "_Definition") || (classic && is("C"))) return SectionKind::Definition;
-  if (is("Parameter") || icontains(name, "_Parameter") || (classic && is("P"))) return SectionKind::Parameter;
+  auto is = [&](std::string_view word) { return namesSection(name, word, version); };
+  if (is("Version") || is("Well") || (classic && is("Other"))) return SectionKind::Header;
+  if (is("ASCII") || icontains(name, "_Data")) return SectionKind::Data;
+  if (is("Curve") || icontains(name, "_Definition")) return SectionKind::Definition;
+  if (is("Parameter") || icontains(name, "_Parameter")) return SectionKind::Parameter;
   return SectionKind::Other;
 }
 
@@ -133,7 +137,7 @@ void SectionDirectory::build(const std::string& fileName, float version) {
     if (lastCurve) {
       std::string curve = lastCurve->name;
       for (SectionRow& r : rows_)
-        if (iequals(r.name, "ASCII") || iequals(r.name, "A")) {
+        if (namesSection(r.name, "ASCII", version)) {
           r.association = curve;
           break;
         }
@@ -158,9 +162,8 @@ bool SectionDirectory::locateMainSections(const std::string& fileName, float ver
   if (!isFresh(fileName, version)) build(fileName, version);
   const bool v3 = version == 3.0f;
 
-  auto pick = [&](std::string_view longName, std::string_view letter, std::string_view logBase) -> std::string {
-    for (const SectionRow& r : rows_)
-      if (iequals(r.name, longName) || (!v3 && iequals(r.name, letter))) return r.name;
+  auto pick = [&](std::string_view longName, std::string_view logBase) -> std::string {
+    if (const SectionRow* r = findStandard(longName)) return r->name;
     if (!v3) return "";
     for (const SectionRow& r : rows_) {
       SectionIndex si = splitSectionIndex(r.name);
@@ -168,9 +171,9 @@ bool SectionDirectory::locateMainSections(const std::string& fileName, float ver
     }
     return "";
   };
-  curveSectionName = pick("Curve", "C", "Log_Definition");
-  dataSectionName = pick("ASCII", "A", "Log_Data");
-  parameterSectionName = pick("Parameter", "P", "Log_Parameter");
+  curveSectionName = pick("Curve", "Log_Definition");
+  dataSectionName = pick("ASCII", "Log_Data");
+  parameterSectionName = pick("Parameter", "Log_Parameter");
   mainSectionsFound = v3 ? !(curveSectionName.empty() && dataSectionName.empty() && parameterSectionName.empty())
                          : !(curveSectionName.empty() && dataSectionName.empty());
   return certify::fileExists(fileName);
@@ -179,6 +182,12 @@ bool SectionDirectory::locateMainSections(const std::string& fileName, float ver
 const SectionRow* SectionDirectory::find(std::string_view name) const {
   for (const SectionRow& r : rows_)
     if (iequals(r.name, name)) return &r;
+  return nullptr;
+}
+
+const SectionRow* SectionDirectory::findStandard(std::string_view longName) const {
+  for (const SectionRow& r : rows_)
+    if (namesSection(r.name, longName, version_)) return &r;
   return nullptr;
 }
 

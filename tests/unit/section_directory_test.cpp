@@ -187,3 +187,32 @@ TEST(LineSource, NextContainingMatchesLineByLineReading) {
 }
 
 }  // namespace
+
+namespace {
+
+// Versions 1.2 and 2.0 take a section from the letter after the tilde, so
+// ~Curves, ~Params and ~Asc are the curve, parameter and data sections;
+// version 3.0 names sections by the whole word and does not know them.
+TEST(Directory, FirstLetterDecidesTheSectionBeforeVersionThree) {
+  ScratchDir dir;
+  std::string file = dir.writeLas(
+      "t.las", {"~Vers", "VERS. 2.0 : v", "~Wellinfo", "~Curves", "DEPT.M : d", "~Params", "~Others", "~Asc DEPTH", "1"});
+  SectionDirectory d;
+  ASSERT_TRUE(d.locateMainSections(file, 2.0f));
+  const SectionKind v2[] = {SectionKind::Header,    SectionKind::Header, SectionKind::Definition,
+                            SectionKind::Parameter, SectionKind::Header, SectionKind::Data};
+  ASSERT_EQ(d.rows().size(), 6u);
+  for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(d.rows()[i].kind, v2[i]) << d.rows()[i].name;
+  EXPECT_EQ(d.curveSectionName, "Curves");
+  EXPECT_EQ(d.dataSectionName, "Asc");
+  EXPECT_EQ(d.parameterSectionName, "Params");
+  EXPECT_EQ(d.rows()[5].association, "Curves");
+  EXPECT_EQ(d.findStandard("Well")->name, "Wellinfo");
+
+  ASSERT_TRUE(d.locateMainSections(file, 3.0f));
+  for (const SectionRow& r : d.rows()) EXPECT_EQ(r.kind, SectionKind::Other) << r.name;
+  EXPECT_FALSE(d.mainSectionsFound);
+  EXPECT_EQ(d.findStandard("Well"), nullptr);
+}
+
+}  // namespace
