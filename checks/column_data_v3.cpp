@@ -32,8 +32,29 @@ std::string arrayBaseName(std::string_view mnemonic) {
 
 namespace {
 
+// The pieces between the delimiters that stand outside double quotes, so
+// that a quoted text holding the delimiter or blanks stays one item.
+std::vector<std::string> splitOutsideQuotes(std::string_view line, char delimiter) {
+  std::vector<std::string> items(1);
+  bool inQuotes = false;
+  for (const char c : line) {
+    if (c == '"') inQuotes = !inQuotes;
+    if (c == delimiter && !inQuotes)
+      items.emplace_back();
+    else
+      items.back() += c;
+  }
+  return items;
+}
+
+// The items of a first data line: a comma or tab line split at its
+// delimiter, a space-delimited line at its blanks, each item keeping the
+// blanks in front of it (the space-delimited line is trimmed afterwards).
 std::vector<std::string> firstLineItems(std::string& line, char delimiter) {
-  if (line.find('"') == std::string::npos && delimiter != ' ') return las::splitAtEvery(line, delimiter);
+  if (delimiter != ' ') {
+    if (line.find('"') == std::string::npos) return las::splitAtEvery(line, delimiter);
+    return splitOutsideQuotes(line, delimiter);
+  }
   std::vector<std::string> items = splitPaddedFields(line);
   line = std::string(las::trimSpaces(line));
   return items;
