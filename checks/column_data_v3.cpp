@@ -56,6 +56,8 @@ std::vector<std::string> firstLineItems(std::string& line, char delimiter) {
     return splitOutsideQuotes(line, delimiter);
   }
   std::vector<std::string> items = splitPaddedFields(line);
+  // Blanks at the end of the line are no item of their own.
+  if (items.size() > 1 && las::trimSpaces(items.back()).empty()) items.pop_back();
   line = std::string(las::trimSpaces(line));
   return items;
 }
@@ -101,7 +103,8 @@ FamilyResult checkColumnData(CertifyRun& run, OutcomeSlots& slots) {
     las::ColumnConsistency consistency = las::checkColumnCountConsistency(ctx, d.name);
     if (consistency.result < 1)
       slots[2] += "Section " + d.name + ", expected " + std::to_string(items.size()) + " channels, found " +
-                  std::to_string(std::llabs(consistency.result)) + ". Line was\r\n" + consistency.offendingLine;
+                  std::to_string(std::llabs(consistency.result)) + ". Line was\r\n" + consistency.offendingLine +
+                  "\r\n";
   }
   return resultFromSlots(slots);
 }
