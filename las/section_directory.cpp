@@ -199,6 +199,26 @@ std::optional<std::int64_t> SectionDirectory::sectionStart(std::string_view name
   return row->start;
 }
 
+namespace {
+
+// Offset of the first line of the text whose trimmed text begins with "~"
+// (lines end at CR or CR LF), or npos. A tilde later in a line, as in a
+// comment "# see ~Other", does not start a section.
+std::size_t firstTitleLine(std::string_view text) {
+  std::size_t lineStart = 0;
+  while (lineStart < text.size()) {
+    std::size_t first = text.find_first_not_of(' ', lineStart);
+    if (first != std::string_view::npos && text[first] == '~') return lineStart;
+    std::size_t cr = text.find('\r', lineStart);
+    if (cr == std::string_view::npos) break;
+    lineStart = cr + 1;
+    if (lineStart < text.size() && text[lineStart] == '\n') ++lineStart;
+  }
+  return std::string_view::npos;
+}
+
+}  // namespace
+
 std::string readSectionText(SectionDirectory& directory, std::string_view sectionName) {
   // Header sections are small; a body beyond this size is read only this far.
   constexpr std::int64_t kMaxSectionText = 16ll << 20;
@@ -212,7 +232,6 @@ std::string readSectionText(SectionDirectory& directory, std::string_view sectio
     std::int64_t s = rows[i].start;
     bool last = i + 1 == rows.size();
     std::int64_t e = last ? src.fileSize() : rows[i + 1].start;
-    std::string nextName = last ? "" : rows[i + 1].name;
     if (s >= e) return "";
     bool cut = e - s > kMaxSectionText;
     std::string chunk = src.readAt(s, static_cast<std::size_t>(cut ? kMaxSectionText : e - s));
@@ -221,8 +240,9 @@ std::string readSectionText(SectionDirectory& directory, std::string_view sectio
       chunk.resize(lastCr == std::string::npos ? 0 : lastCr + 1);
       return chunk;
     }
-    std::size_t k = irfind(chunk, "~" + nextName);
-    if (k != std::string::npos) chunk.resize(k >= 1 ? k - 1 : 0);
+    // The section ends before the line feed ahead of the next title line.
+    std::size_t title = firstTitleLine(chunk);
+    if (title != std::string::npos) chunk.resize(title >= 1 && chunk[title - 1] == '\n' ? title - 1 : title);
     return chunk;
   } catch (const std::exception&) {
     return "";

@@ -115,6 +115,20 @@ TEST(Directory, BadInputGivesAClearOutcome) {
   EXPECT_FALSE(missing.sectionStart("Version").has_value());
 }
 
+// A section's text runs to the line before the next title line; a tilde
+// later in a line, as in a comment, ends nothing, in the last section too.
+TEST(Directory, SectionTextEndsOnlyAtATitleLine) {
+  ScratchDir dir;
+  std::string file = dir.write("t.las",
+                               "~Well\r\n A.M 1 : a\r\n # see ~Other\r\n B.M 2 : b\r\n"
+                               "~Tops_Parameter\r\n C. 3 : c\r\n # see ~Well\r\n D. 4 : d\r\n   ~\r\n E. 5 : e\r\n");
+  SectionDirectory d;
+  d.build(file, 3.0f);
+  EXPECT_EQ(readSectionText(d, "Well"), " A.M 1 : a\r\n # see ~Other\r\n B.M 2 : b\r");
+  // A title line without a name takes no row, yet the section ends there.
+  EXPECT_EQ(readSectionText(d, "Tops_Parameter"), " C. 3 : c\r\n # see ~Well\r\n D. 4 : d\r");
+}
+
 TEST(LineSource, LineEndsAndPositions) {
   ScratchDir dir;
   std::string file = dir.write("ends.las", "a\r\nb\rc\nd\r\r\ne");
@@ -195,8 +209,8 @@ namespace {
 // version 3.0 names sections by the whole word and does not know them.
 TEST(Directory, FirstLetterDecidesTheSectionBeforeVersionThree) {
   ScratchDir dir;
-  std::string file = dir.writeLas(
-      "t.las", {"~Vers", "VERS. 2.0 : v", "~Wellinfo", "~Curves", "DEPT.M : d", "~Params", "~Others", "~Asc DEPTH", "1"});
+  std::string file = dir.writeLas("t.las", {"~Vers", "VERS. 2.0 : v", "~Wellinfo", "~Curves", "DEPT.M : d", "~Params",
+                                            "~Others", "~Asc DEPTH", "1"});
   SectionDirectory d;
   ASSERT_TRUE(d.locateMainSections(file, 2.0f));
   const SectionKind v2[] = {SectionKind::Header,    SectionKind::Header, SectionKind::Definition,
