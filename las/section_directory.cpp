@@ -165,10 +165,10 @@ bool SectionDirectory::locateMainSections(const std::string& fileName, float ver
   auto pick = [&](std::string_view longName, std::string_view logBase) -> std::string {
     if (const SectionRow* r = findStandard(longName)) return r->name;
     if (!v3) return "";
-    for (const SectionRow& r : rows_) {
-      SectionIndex si = splitSectionIndex(r.name);
-      if (iequals(si.baseName, logBase)) return (si.index == 1 || si.index == -1) ? r.name : "";
-    }
+    // The data set [1] (or the one without index), wherever it stands
+    // among the sets of that name.
+    for (const SectionRow& r : rows_)
+      if (iequals(r.baseName, logBase) && (r.index == 1 || r.index == -1)) return r.name;
     return "";
   };
   curveSectionName = pick("Curve", "Log_Definition");

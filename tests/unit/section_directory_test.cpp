@@ -81,6 +81,25 @@ TEST(Directory, Version3SectionsGroupsAndIndexes) {
   EXPECT_EQ(d.rows()[4].index, 2);
 }
 
+// The main data set is the one with index [1] (or without index), also
+// when another set is written before it; only version 3.0 knows such names.
+TEST(Directory, DataSetOneIsFoundAfterDataSetTwo) {
+  ScratchDir dir;
+  std::string file =
+      dir.writeLas("sets.las", {"~Version", "~Well", "~Log_Definition[2]", "~Log_Data[2]|Log_Definition[2]",
+                                "~Log_Definition[1]", "~Log_Data[1]|Log_Definition[1]"});
+  SectionDirectory d;
+  d.locateMainSections(file, 3.0f);
+  EXPECT_EQ(d.curveSectionName, "Log_Definition[1]");
+  EXPECT_EQ(d.dataSectionName, "Log_Data[1]");
+  EXPECT_EQ(d.parameterSectionName, "");
+  EXPECT_TRUE(d.mainSectionsFound);
+
+  d.locateMainSections(file, 2.0f);
+  EXPECT_EQ(d.curveSectionName, "");
+  EXPECT_EQ(d.dataSectionName, "");
+}
+
 TEST(Directory, StartsPointAfterTitlesAlsoWhenIndentedAndWithCapitals) {
   ScratchDir dir;
   std::string file =
