@@ -28,8 +28,7 @@ std::string commandLogDate(std::chrono::system_clock::time_point when);
 std::string resultText(const CheckTable& table, float version);
 
 // The report, every line ending in CR LF; listing stops after the first
-// group that holds a failed or not-performed check (a failed 5b of a version
-// 1.2/2.0 run does not stop it).
+// group that holds a failed or not-performed check.
 std::string buildReport(const CheckTable& table, const ReportHeader& header);
 
 // Replaces the file with the report text and a line end, then hands the text
