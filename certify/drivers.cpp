@@ -67,12 +67,15 @@ void readDelimiter(CertifyRun& run) {
 
 void parseMainSections(CertifyRun& run, bool oneLetterFallback) {
   const las::LineRules rules = run.lineRules();
-  // The section's name as parsed: the long name, or the one-letter one.
-  auto parse = [&](las::ParsedSection& table, std::string_view name, std::string_view letter) -> std::string_view {
-    if (las::parseSection(run.directory, table, name, rules) == las::ParseStatus::EmptyOrAbsent && oneLetterFallback &&
-        las::parseSection(run.directory, table, letter, rules) == las::ParseStatus::Read)
-      return letter;
-    return name;
+  // The section's name as parsed: the long name, or the one-letter one, or
+  // (1.2/2.0) the first title that begins with that letter, as ~Params does.
+  auto parse = [&](las::ParsedSection& table, std::string_view name, std::string_view letter) -> std::string {
+    if (las::parseSection(run.directory, table, name, rules) == las::ParseStatus::Read || !oneLetterFallback)
+      return std::string(name);
+    if (las::parseSection(run.directory, table, letter, rules) == las::ParseStatus::Read) return std::string(letter);
+    const las::SectionRow* row = run.directory.findStandard(name);
+    if (row && las::parseSection(run.directory, table, row->name, rules) == las::ParseStatus::Read) return row->name;
+    return std::string(name);
   };
   parse(run.versionSection, "Version", "V");
   run.wellSectionName = parse(run.wellSection, "Well", "W");

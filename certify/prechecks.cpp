@@ -149,7 +149,11 @@ PreCheckResult preCheckFile(const std::string& fileName, PreCheckSlots& slots) {
   slots[3] = scan.slot4;
   slots[4] = scan.slot5;
   if (scan.result != TerminationResult::CrLf) {
-    slots[2] = classifyAccessError(scan.error);
+    // A file found LF terminated was read without trouble: its access check
+    // stays passed unless a run-time error is pending.
+    const bool lineEndsOnly =
+        scan.result == TerminationResult::Flagged && !scan.slot4.empty() && scan.error.number == 0;
+    if (!lineEndsOnly) slots[2] = classifyAccessError(scan.error);
     return PreCheckResult::AnyFailed;
   }
 

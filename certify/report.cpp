@@ -35,6 +35,11 @@ std::string clockTime(const std::tm& tm) {
 
 bool isCertifiedVersion(float v) { return v == 1.2f || v == 2.0f || v == 3.0f; }
 
+// A failed check ends the listing after its group, except the country-specific
+// mnemonics (5b) of a version 1.2/2.0 run: that failure does not stop the run
+// either, so the groups the run went on to are listed too.
+bool endsListing(int group, int row, float version) { return !(version != 3.0f && group == 5 && row == 2); }
+
 }  // namespace
 
 std::string reportDate(std::chrono::system_clock::time_point when) {
@@ -77,7 +82,7 @@ std::string buildReport(const CheckTable& table, const ReportHeader& header) {
         if (outcome.empty()) {
           out += std::string(8, ' ') + rowLetter(r) + ". " + name + crlf;
         } else {
-          groupFailed = true;
+          groupFailed = groupFailed || endsListing(g, r, header.version);
           out += std::string("Failed: ") + rowLetter(r) + ". " + name + crlf;
           out += "Errors: " + las::replaceAll(outcome, crlf, crlf + "Errors: ") + crlf;
         }

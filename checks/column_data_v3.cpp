@@ -32,9 +32,32 @@ std::string arrayBaseName(std::string_view mnemonic) {
 
 namespace {
 
+// The pieces between the delimiters that stand outside double quotes, so
+// that a quoted text holding the delimiter or blanks stays one item.
+std::vector<std::string> splitOutsideQuotes(std::string_view line, char delimiter) {
+  std::vector<std::string> items(1);
+  bool inQuotes = false;
+  for (const char c : line) {
+    if (c == '"') inQuotes = !inQuotes;
+    if (c == delimiter && !inQuotes)
+      items.emplace_back();
+    else
+      items.back() += c;
+  }
+  return items;
+}
+
+// The items of a first data line: a comma or tab line split at its
+// delimiter, a space-delimited line at its blanks, each item keeping the
+// blanks in front of it (the space-delimited line is trimmed afterwards).
 std::vector<std::string> firstLineItems(std::string& line, char delimiter) {
-  if (line.find('"') == std::string::npos && delimiter != ' ') return las::splitAtEvery(line, delimiter);
+  if (delimiter != ' ') {
+    if (line.find('"') == std::string::npos) return las::splitAtEvery(line, delimiter);
+    return splitOutsideQuotes(line, delimiter);
+  }
   std::vector<std::string> items = splitPaddedFields(line);
+  // Blanks at the end of the line are no item of their own.
+  if (items.size() > 1 && las::trimSpaces(items.back()).empty()) items.pop_back();
   line = std::string(las::trimSpaces(line));
   return items;
 }
@@ -80,7 +103,8 @@ FamilyResult checkColumnData(CertifyRun& run, OutcomeSlots& slots) {
     las::ColumnConsistency consistency = las::checkColumnCountConsistency(ctx, d.name);
     if (consistency.result < 1)
       slots[2] += "Section " + d.name + ", expected " + std::to_string(items.size()) + " channels, found " +
-                  std::to_string(std::llabs(consistency.result)) + ". Line was\r\n" + consistency.offendingLine;
+                  std::to_string(std::llabs(consistency.result)) + ". Line was\r\n" + consistency.offendingLine +
+                  "\r\n";
   }
   return resultFromSlots(slots);
 }

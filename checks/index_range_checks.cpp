@@ -290,7 +290,9 @@ FamilyResult checkIndexRange(CertifyRun& run, OutcomeSlots& slots) {
   const bool stopIsNull = las::iequals(las::trimSpaces(run.stop), las::trimSpaces(run.nullValue)) &&
                           las::leadingNumber(run.nullValue) == well.stop;
   if (!stopIsNull) {
-    slots[3] = fixed(well.stop, 5) != fixed(bounds.last, 5)
+    // The last index is read to 4 decimal places; STOP is rounded alike, so
+    // that a STOP written exactly as the last index is not taken to differ.
+    slots[3] = fixed(roundTo(well.stop, 4), 5) != fixed(bounds.last, 5)
                    ? "STOP = " + las::numberText(well.stop) + ", Last ~ASCII index = " + las::numberText(bounds.last)
                    : "";
   } else {

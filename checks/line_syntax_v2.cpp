@@ -41,6 +41,11 @@ void checkHeaderLine2(std::string_view line, float version, OutcomeSlots& slots)
   }
 }
 
+// ~Other holds free-format remarks: its lines are no header lines.
+bool isRemarksSection(const las::SectionRow& row, float version) {
+  return las::namesSection(row.name, "Other", version);
+}
+
 }  // namespace
 
 FamilyResult checkLineSyntax2(CertifyRun& run, OutcomeSlots& slots) {
@@ -48,7 +53,7 @@ FamilyResult checkLineSyntax2(CertifyRun& run, OutcomeSlots& slots) {
   {
     las::LineSource src(run.fileName);
     for (const las::SectionRow& row : run.directory.rows()) {
-      if (row.kind == las::SectionKind::Other) continue;
+      if (row.kind == las::SectionKind::Other || isRemarksSection(row, run.version)) continue;
       src.seek(row.start);
       std::string_view line;
       while (src.next(line)) {

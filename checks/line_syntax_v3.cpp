@@ -118,7 +118,10 @@ std::array<std::string, 11> checkHeaderLine3(std::string_view line, std::string_
     }
     const std::string mnemonic = las::getMnemonic(t), unit = las::getUnit(t), value = las::getValue(t);
     const std::string description = las::getDescription(t);
-    if (!las::isValidMnemonic(mnemonic, version)) rules[1] = mnemonic;
+    if (las::trimSpaces(mnemonic).empty())
+      rules[1] = "Missing Mnemonic";  // an empty rule text would let the line pass unreported
+    else if (!las::isValidMnemonic(mnemonic, version))
+      rules[1] = mnemonic;
     if (!isValidUnit(unit, version)) rules[2] = unit;
     if (!isValidValue(value, version)) rules[3] = value;
     if (!isValidDescription(description, version)) rules[4] = description;

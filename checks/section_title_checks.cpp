@@ -270,14 +270,14 @@ std::string sequentialIndexes(const std::vector<SectionRow>& rows) {
   return text;
 }
 
-std::string minimumSectionsV2(const std::vector<SectionRow>& rows) {
+std::string minimumSectionsV2(const std::vector<SectionRow>& rows, float version) {
   bool v = false, w = false, c = false, a = false;
   for (const SectionRow& r : rows) {
-    std::string base = baseName(r);
-    v = v || iequals(base, "V") || iequals(base, "Version");
-    w = w || iequals(base, "W") || iequals(base, "Well");
-    c = c || iequals(base, "C") || iequals(base, "Curve");
-    a = a || iequals(base, "A") || iequals(base, "ASCII");
+    const std::string& base = baseName(r);
+    v = v || las::namesSection(base, "Version", version);
+    w = w || las::namesSection(base, "Well", version);
+    c = c || las::namesSection(base, "Curve", version);
+    a = a || las::namesSection(base, "ASCII", version);
   }
   std::string list;
   if (!w) list += "~Well ";
@@ -327,7 +327,7 @@ FamilyResult checkSectionTitles(CertifyRun& run, OutcomeSlots& slots) {
     slots[13] = identicalTitlesIndexed(rows);
     slots[14] = sequentialIndexes(rows);
   } else {
-    slots[1] = minimumSectionsV2(rows);
+    slots[1] = minimumSectionsV2(rows, run.version);
     slots[2] = duplicatesV2(rows);
     TildeScan scan = scanTildeLinesV2(run.fileName);
     if (scan.result == 0) return FamilyResult::InternalError;

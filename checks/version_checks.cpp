@@ -11,11 +11,7 @@ namespace {
 
 using las::iequals;
 
-bool hasVersionSection(const las::SectionDirectory& dir, bool v3) {
-  for (const las::SectionRow& r : dir.rows())
-    if (iequals(r.name, "Version") || (!v3 && iequals(r.name, "V"))) return true;
-  return false;
-}
+bool hasVersionSection(const las::SectionDirectory& dir) { return dir.findStandard("Version") != nullptr; }
 
 // The VERS value: legal values are 1.2, 2 and 3 written without an exponent.
 std::string versValueError(const std::string& v, float detected) {
@@ -49,7 +45,7 @@ FamilyResult checkVersionSection(CertifyRun& run, OutcomeSlots& slots) {
   // Slot numbers of the same check in the two catalogues.
   const std::size_t versValue = v3 ? 5 : 4, wrapValue = v3 ? 6 : 5, onlyOne = v3 ? 9 : 6;
 
-  if (!hasVersionSection(run.directory, v3)) {
+  if (!hasVersionSection(run.directory)) {
     slots[1] = "Version section not found";
     return FamilyResult::Record;
   }

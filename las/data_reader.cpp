@@ -181,7 +181,9 @@ WrapStructure detectWrapStructure(DataReadContext& ctx, int channelHint, CurveTa
     std::int64_t singles = 0, multis = 0;
     std::string_view line;
     while (src.next(line)) {
-      if (trimSpaces(line).empty()) continue;
+      std::string_view t = trimSpaces(line);
+      if (t.empty() || t.front() == '#') continue;  // blank and comment lines hold no values
+      if (t.front() == '~') break;                  // the next section's title ends the data
       if (pollCancel(ctx)) break;
       std::vector<std::string> fields = splitDataFields(line, ctx.delimiter);
       if (fields.size() > 1 || (fields.size() == 1 && !fields[0].empty())) {

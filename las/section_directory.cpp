@@ -50,14 +50,18 @@ SectionIndex splitSectionIndex(std::string_view name) {
   return r;
 }
 
+bool namesSection(std::string_view name, std::string_view longName, float version) {
+  if (version == 3.0f) return iequals(name, longName);
+  return !name.empty() && !longName.empty() && toUpperAscii(name.front()) == toUpperAscii(longName.front());
+}
+
 SectionKind sectionKindOf(std::string_view name, float version) {
   const bool classic = version != 3.0f;
-  auto is = [&](std::string_view word) { return iequals(name, word); };
-  if (is("Version") || is("Well") || (classic && (is("Other") || is("V") || is("W") || is("O"))))
-    return SectionKind::Header;
-  if (is("ASCII") || icontains(name, "_Data") || (classic && is("A"))) return SectionKind::Data;
-  if (is("Curve") || icontains(name, "_Definition") || (classic && is("C"))) return SectionKind::Definition;
-  if (is("Parameter") || icontains(name, "_Parameter") || (classic && is("P"))) return SectionKind::Parameter;
+  auto is = [&](std::string_view word) { return namesSection(name, word, version); };
+  if (is("Version") || is("Well") || (classic && is("Other"))) return SectionKind::Header;
+  if (is("ASCII") || icontains(name, "_Data")) return SectionKind::Data;
+  if (is("Curve") || icontains(name, "_Definition")) return SectionKind::Definition;
+  if (is("Parameter") || icontains(name, "_Parameter")) return SectionKind::Parameter;
   return SectionKind::Other;
 }
 
@@ -135,7 +139,7 @@ void SectionDirectory::build(const std::string& fileName, float version) {
     if (lastCurve) {
       std::string curve = lastCurve->name;
       for (SectionRow& r : rows_)
-        if (iequals(r.name, "ASCII") || iequals(r.name, "A")) {
+        if (namesSection(r.name, "ASCII", version)) {
           r.association = curve;
           break;
         }
@@ -160,19 +164,18 @@ bool SectionDirectory::locateMainSections(const std::string& fileName, float ver
   if (!isFresh(fileName, version)) build(fileName, version);
   const bool v3 = version == 3.0f;
 
-  auto pick = [&](std::string_view longName, std::string_view letter, std::string_view logBase) -> std::string {
-    for (const SectionRow& r : rows_)
-      if (iequals(r.name, longName) || (!v3 && iequals(r.name, letter))) return r.name;
+  auto pick = [&](std::string_view longName, std::string_view logBase) -> std::string {
+    if (const SectionRow* r = findStandard(longName)) return r->name;
     if (!v3) return "";
-    for (const SectionRow& r : rows_) {
-      SectionIndex si = splitSectionIndex(r.name);
-      if (iequals(si.baseName, logBase)) return (si.index == 1 || si.index == -1) ? r.name : "";
-    }
+    // The data set [1] (or the one without index), wherever it stands
+    // among the sets of that name.
+    for (const SectionRow& r : rows_)
+      if (iequals(r.baseName, logBase) && (r.index == 1 || r.index == -1)) return r.name;
     return "";
   };
-  curveSectionName = pick("Curve", "C", "Log_Definition");
-  dataSectionName = pick("ASCII", "A", "Log_Data");
-  parameterSectionName = pick("Parameter", "P", "Log_Parameter");
+  curveSectionName = pick("Curve", "Log_Definition");
+  dataSectionName = pick("ASCII", "Log_Data");
+  parameterSectionName = pick("Parameter", "Log_Parameter");
   mainSectionsFound = v3 ? !(curveSectionName.empty() && dataSectionName.empty() && parameterSectionName.empty())
                          : !(curveSectionName.empty() && dataSectionName.empty());
   return certify::fileExists(fileName);
@@ -184,6 +187,12 @@ const SectionRow* SectionDirectory::find(std::string_view name) const {
   return nullptr;
 }
 
+const SectionRow* SectionDirectory::findStandard(std::string_view longName) const {
+  for (const SectionRow& r : rows_)
+    if (namesSection(r.name, longName, version_)) return &r;
+  return nullptr;
+}
+
 std::optional<std::int64_t> SectionDirectory::sectionStart(std::string_view name, std::string* storedName) {
   if (!built_ && !fileName_.empty()) build(fileName_, version_);
   const SectionRow* row = find(name);
@@ -191,6 +200,26 @@ std::optional<std::int64_t> SectionDirectory::sectionStart(std::string_view name
   if (storedName) *storedName = row->name;
   return row->start;
 }
+
+namespace {
+
+// Offset of the first line of the text whose trimmed text begins with "~"
+// (lines end at CR or CR LF), or npos. A tilde later in a line, as in a
+// comment "# see ~Other", does not start a section.
+std::size_t firstTitleLine(std::string_view text) {
+  std::size_t lineStart = 0;
+  while (lineStart < text.size()) {
+    std::size_t first = text.find_first_not_of(' ', lineStart);
+    if (first != std::string_view::npos && text[first] == '~') return lineStart;
+    std::size_t cr = text.find('\r', lineStart);
+    if (cr == std::string_view::npos) break;
+    lineStart = cr + 1;
+    if (lineStart < text.size() && text[lineStart] == '\n') ++lineStart;
+  }
+  return std::string_view::npos;
+}
+
+}  // namespace
 
 std::string readSectionText(SectionDirectory& directory, std::string_view sectionName) {
   // Header sections are small; a body beyond this size is read only this far.
@@ -205,7 +234,6 @@ std::string readSectionText(SectionDirectory& directory, std::string_view sectio
     std::int64_t s = rows[i].start;
     bool last = i + 1 == rows.size();
     std::int64_t e = last ? src.fileSize() : rows[i + 1].start;
-    std::string nextName = last ? "" : rows[i + 1].name;
     if (s >= e) return "";
     bool cut = e - s > kMaxSectionText;
     std::string chunk = src.readAt(s, static_cast<std::size_t>(cut ? kMaxSectionText : e - s));
@@ -214,8 +242,9 @@ std::string readSectionText(SectionDirectory& directory, std::string_view sectio
       chunk.resize(lastCr == std::string::npos ? 0 : lastCr + 1);
       return chunk;
     }
-    std::size_t k = irfind(chunk, "~" + nextName);
-    if (k != std::string::npos) chunk.resize(k >= 1 ? k - 1 : 0);
+    // The section ends before the line feed ahead of the next title line.
+    std::size_t title = firstTitleLine(chunk);
+    if (title != std::string::npos) chunk.resize(title >= 1 && chunk[title - 1] == '\n' ? title - 1 : title);
     return chunk;
   } catch (const std::exception&) {
     return "";

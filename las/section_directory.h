@@ -39,6 +39,12 @@ struct SectionIndex {
 };
 SectionIndex splitSectionIndex(std::string_view name);
 
+// Whether a section name stands for the standard section `longName`
+// (Version, Well, Curve, Parameter, Other or ASCII). In versions 1.2 and 2.0
+// the letter right after the tilde decides (~V, ~Vers and ~Version are all
+// ~Version); in 3.0 the whole name does.
+bool namesSection(std::string_view name, std::string_view longName, float version);
+
 // The kind of a section name for a file of the given version.
 SectionKind sectionKindOf(std::string_view name, float version);
 
@@ -69,6 +75,10 @@ public:
 
   // Row of the first section of that name, or nullptr.
   const SectionRow* find(std::string_view name) const;
+
+  // Row of the first section that stands for the standard section
+  // `longName` in the directory's version (namesSection), or nullptr.
+  const SectionRow* findStandard(std::string_view longName) const;
 
   const std::vector<SectionRow>& rows() const { return rows_; }
   const std::vector<std::string>& groups() const { return groups_; }

@@ -199,10 +199,9 @@ TEST(CommandLine, PreCheckFailureWritesGroupOneReport) {
   EXPECT_EQ(lines[5], "01: File Naming, Availability, Termination and Size.");
   EXPECT_EQ(lines[6], "        a. File exists");
   EXPECT_EQ(lines[7], "        b. File has more than 0 bytes");
-  EXPECT_EQ(lines[8], "Failed: c. File can be accessed. Locked by any other program??");
-  EXPECT_EQ(lines[9], "Errors: Unexpected Error :  0");
-  EXPECT_EQ(lines[10], "Failed: d. File is correctly PC Windows (CR LF) terminated");
-  EXPECT_EQ(lines[11], "Errors: Unix Line Feed (ASCII 10) terminated ");
+  EXPECT_EQ(lines[8], "        c. File can be accessed. Locked by any other program??");
+  EXPECT_EQ(lines[9], "Failed: d. File is correctly PC Windows (CR LF) terminated");
+  EXPECT_EQ(lines[10], "Errors: Unix Line Feed (ASCII 10) terminated ");
 }
 
 TEST(CommandLine, UnreadableVersionIsLoggedWithoutReport) {

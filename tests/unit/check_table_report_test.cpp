@@ -125,3 +125,29 @@ TEST(Report, FileIsReplacedAndEndsWithALineEnd) {
 }
 
 }  // namespace
+
+namespace {
+
+// A failed 5b (country-specific mnemonics) does not stop a version 1.2/2.0
+// run, and the report lists what the run found after it; in version 3.0 the
+// same row ends the listing like any other.
+TEST(Report, CountryFailureOfVersionTwoDoesNotEndTheListing) {
+  CheckTables tables;
+  fillCheckCatalogue(tables, "", false);
+  tables.v2.outcome(5, 2) = "Country Specific mnemonics: CDN set missing,  PROV";
+  tables.v2.outcome(6, 3) = "STOP = 1501.5, Last ~ASCII index = 1501";
+  std::string v2 = buildReport(tables.v2, header(2.0f));
+  EXPECT_NE(v2.find("Failed: b. Well section contains required Country specific mnemonics\r\n"), std::string::npos);
+  EXPECT_NE(v2.find("Failed: c. STOP Value matches ~ASCII section last index\r\n"
+                    "Errors: STOP = 1501.5, Last ~ASCII index = 1501\r\n"),
+            std::string::npos);
+  EXPECT_EQ(v2.find("07: "), std::string::npos);  // the group of the 6c failure is the last listed
+  EXPECT_EQ(splitCrLf(v2)[3], "Result: LAS file FAILS Ver 2 Certification");
+
+  tables.v3.outcome(5, 2) = " ";
+  std::string v3 = buildReport(tables.v3, header(3.0f));
+  EXPECT_NE(v3.find("05: "), std::string::npos);
+  EXPECT_EQ(v3.find("06: "), std::string::npos);
+}
+
+}  // namespace

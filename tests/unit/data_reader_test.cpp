@@ -82,6 +82,28 @@ TEST(WrapDetection, UnwrappedIrregularAndEmpty) {
   EXPECT_EQ(Reader(dir.writeLas("n.las", {"~Version", " VERS. 2.0 : v"})).wrap().result, WrapResult::NotFound);
 }
 
+// The data section ends at the next title line, and comment lines among the
+// records are no data lines.
+TEST(WrapDetection, ReadsOnlyTheDataLinesOfTheSection) {
+  ScratchDir dir;
+  auto followed = header(8);
+  for (int d = 0; d < 3; ++d) followed.push_back("1000 1 2 3 4 5 6 7");
+  for (const char* l : {"~Other", "Run 1 logged by the night crew.", "x"}) followed.push_back(l);
+  WrapStructure w = Reader(dir.writeLas("f.las", followed)).wrap(8);
+  EXPECT_EQ(w.result, WrapResult::Unwrapped);
+  EXPECT_EQ(w.valuesPerRecord, 8);
+
+  auto commented = header(7);
+  for (int d = 0; d < 4; ++d) {
+    commented.push_back("1000");
+    commented.push_back("1 2 3 4 5 6");
+    if (d == 0) commented.push_back("  # a remark among the records");
+  }
+  w = Reader(dir.writeLas("c.las", commented)).wrap(7);
+  EXPECT_EQ(w.result, WrapResult::Wrapped);
+  EXPECT_EQ(w.linesPerDepth, 2);
+}
+
 TEST(WrapDetection, CancelStopsReading) {
   ScratchDir dir;
   auto lines = header(3);

@@ -81,6 +81,25 @@ TEST(Directory, Version3SectionsGroupsAndIndexes) {
   EXPECT_EQ(d.rows()[4].index, 2);
 }
 
+// The main data set is the one with index [1] (or without index), also
+// when another set is written before it; only version 3.0 knows such names.
+TEST(Directory, DataSetOneIsFoundAfterDataSetTwo) {
+  ScratchDir dir;
+  std::string file =
+      dir.writeLas("sets.las", {"~Version", "~Well", "~Log_Definition[2]", "~Log_Data[2]|Log_Definition[2]",
+                                "~Log_Definition[1]", "~Log_Data[1]|Log_Definition[1]"});
+  SectionDirectory d;
+  d.locateMainSections(file, 3.0f);
+  EXPECT_EQ(d.curveSectionName, "Log_Definition[1]");
+  EXPECT_EQ(d.dataSectionName, "Log_Data[1]");
+  EXPECT_EQ(d.parameterSectionName, "");
+  EXPECT_TRUE(d.mainSectionsFound);
+
+  d.locateMainSections(file, 2.0f);
+  EXPECT_EQ(d.curveSectionName, "");
+  EXPECT_EQ(d.dataSectionName, "");
+}
+
 TEST(Directory, StartsPointAfterTitlesAlsoWhenIndentedAndWithCapitals) {
   ScratchDir dir;
   std::string file =
@@ -113,6 +132,20 @@ TEST(Directory, BadInputGivesAClearOutcome) {
   missing.build((dir.path() / "absent.las").string(), 2.0f);
   EXPECT_TRUE(missing.empty());
   EXPECT_FALSE(missing.sectionStart("Version").has_value());
+}
+
+// A section's text runs to the line before the next title line; a tilde
+// later in a line, as in a comment, ends nothing, in the last section too.
+TEST(Directory, SectionTextEndsOnlyAtATitleLine) {
+  ScratchDir dir;
+  std::string file = dir.write("t.las",
+                               "~Well\r\n A.M 1 : a\r\n # see ~Other\r\n B.M 2 : b\r\n"
+                               "~Tops_Parameter\r\n C. 3 : c\r\n # see ~Well\r\n D. 4 : d\r\n   ~\r\n E. 5 : e\r\n");
+  SectionDirectory d;
+  d.build(file, 3.0f);
+  EXPECT_EQ(readSectionText(d, "Well"), " A.M 1 : a\r\n # see ~Other\r\n B.M 2 : b\r");
+  // A title line without a name takes no row, yet the section ends there.
+  EXPECT_EQ(readSectionText(d, "Tops_Parameter"), " C. 3 : c\r\n # see ~Well\r\n D. 4 : d\r");
 }
 
 TEST(LineSource, LineEndsAndPositions) {
@@ -184,6 +217,35 @@ TEST(LineSource, NextContainingMatchesLineByLineReading) {
   while (b.nextContaining('~', l)) got.emplace_back(b.lineStart(), std::string(l));
   EXPECT_EQ(got, expected);
   EXPECT_EQ(got.size(), 120000u / 97 + 2);
+}
+
+}  // namespace
+
+namespace {
+
+// Versions 1.2 and 2.0 take a section from the letter after the tilde, so
+// ~Curves, ~Params and ~Asc are the curve, parameter and data sections;
+// version 3.0 names sections by the whole word and does not know them.
+TEST(Directory, FirstLetterDecidesTheSectionBeforeVersionThree) {
+  ScratchDir dir;
+  std::string file = dir.writeLas("t.las", {"~Vers", "VERS. 2.0 : v", "~Wellinfo", "~Curves", "DEPT.M : d", "~Params",
+                                            "~Others", "~Asc DEPTH", "1"});
+  SectionDirectory d;
+  ASSERT_TRUE(d.locateMainSections(file, 2.0f));
+  const SectionKind v2[] = {SectionKind::Header,    SectionKind::Header, SectionKind::Definition,
+                            SectionKind::Parameter, SectionKind::Header, SectionKind::Data};
+  ASSERT_EQ(d.rows().size(), 6u);
+  for (std::size_t i = 0; i < 6; ++i) EXPECT_EQ(d.rows()[i].kind, v2[i]) << d.rows()[i].name;
+  EXPECT_EQ(d.curveSectionName, "Curves");
+  EXPECT_EQ(d.dataSectionName, "Asc");
+  EXPECT_EQ(d.parameterSectionName, "Params");
+  EXPECT_EQ(d.rows()[5].association, "Curves");
+  EXPECT_EQ(d.findStandard("Well")->name, "Wellinfo");
+
+  ASSERT_TRUE(d.locateMainSections(file, 3.0f));
+  for (const SectionRow& r : d.rows()) EXPECT_EQ(r.kind, SectionKind::Other) << r.name;
+  EXPECT_FALSE(d.mainSectionsFound);
+  EXPECT_EQ(d.findStandard("Well"), nullptr);
 }
 
 }  // namespace

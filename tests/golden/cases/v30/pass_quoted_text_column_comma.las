@@ -1,0 +1,35 @@
+~Version
+ VERS.   3.0   : CWLS LOG ASCII STANDARD - VERSION 3.0
+ WRAP.   NO    : ONE LINE PER DEPTH STEP
+ DLM .   COMMA : DELIMITING CHARACTER BETWEEN DATA COLUMNS
+~Well
+ STRT .M     1500.0000          : START DEPTH      {F}
+ STOP .M     1501.0000          : STOP DEPTH       {F}
+ STEP .M     0.2500             : STEP             {F}
+ NULL .      -999.25            : NULL VALUE       {F}
+ COMP .      KORRIVAN TEST      : COMPANY          {S}
+ WELL .      KORRIVAN 7-21      : WELL             {S}
+ FLD  .      WILDCAT            : FIELD            {S}
+ LOC  .      07-21-048-09W4M    : LOCATION         {S}
+ SRVC .      KORRIVAN LOGGING   : SERVICE COMPANY  {S}
+ DATE .      08/12/2026         : LOG DATE         {DD/MM/YYYY}
+ CTRY .      CA                 : COUNTRY          {S}
+ PROV .      ALBERTA            : PROVINCE         {S}
+ UWI  .      100072104809W400   : UNIQUE WELL ID   {S}
+ LIC  .      0123456            : LICENSE NUMBER   {S}
+ LATI .DEG   53.5               : LATITUDE         {F}
+ LONG .DEG   -113.5             : LONGITUDE        {F}
+ GDAT .      NAD83              : GEODETIC DATUM   {S}
+~Log_Parameter
+ BHT  .DEGC   35.5   : BOTTOM HOLE TEMPERATURE {F}
+~Log_Definition
+ DEPT .M                        : DEPTH            {F}
+ GR   .GAPI                     : GAMMA RAY        {F}
+ DESC .                         : CORE DESCRIPTION {S}
+ RHOB .K/M3                     : BULK DENSITY     {F}
+~Log_Data | Log_Definition
+1500.0000,45.1200,"bedding 45 degrees",2550.000
+1500.2500,47.0300,"sand, fine grained",2548.500
+1500.5000,52.8800,"shale",2551.250
+1500.7500,49.6100,"shale",2549.000
+1501.0000,44.2500,"sand",2552.750
