@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <string>
 
-#include "app/batch_run.h"
+#include "app/command_line.h"
 #include "app/settings_store.h"
 #include "certify/command_log.h"
-#include "certify/file_names.h"
-#include "certify/run_error.h"
+#include "base/file_names.h"
+#include "base/run_error.h"
 #include "certify/session.h"
 
 namespace {
@@ -19,7 +19,7 @@ std::string programFolder() {
   char buf[4096];
   ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
   if (n <= 0) return ".";
-  return korrivan::certify::folderOfPath(std::string(buf, static_cast<std::size_t>(n)));
+  return korrivan::base::folderOfPath(std::string(buf, static_cast<std::size_t>(n)));
 }
 
 std::string joinedArguments(int argc, char** argv) {

@@ -2,14 +2,14 @@
 
 #include <QSettings>
 
-#include "las/text_utils.h"
+#include "base/text_utils.h"
 
 namespace korrivan::app {
 
 std::optional<bool> optionFromText(const std::string& text) {
-  std::string_view t = las::trimSpaces(text);
+  std::string_view t = base::trimSpaces(text);
   if (t.empty()) return false;  // an absent value reads as 0
-  auto value = las::parseNumber(t);
+  auto value = base::parseNumber(t);
   if (!value) return std::nullopt;
   double rounded = *value;
   if (rounded < -32768.5 || rounded > 32767.5) return std::nullopt;

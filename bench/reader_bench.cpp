@@ -12,7 +12,7 @@
 #include <functional>
 #include <string>
 
-#include "app/batch_run.h"
+#include "run/batch_run.h"
 #include "bench/las_generator.h"
 #include "certify/run_hooks.h"
 #include "certify/session.h"
@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
   session.logFileName = (folder / "report.log").string();
   session.batch = true;
   certify::SilentHooks hooks;
-  double certifySecs = seconds([&] { app::doBatchMode(session, hooks); });
+  double certifySecs = seconds([&] { run::doBatchMode(session, hooks); });
   report("whole batch certification", certifySecs, floorSecs, mb);
   std::string result = "(no report)";
   if (FILE* r = std::fopen(session.logFileName.c_str(), "rb")) {

@@ -8,12 +8,14 @@
 #include <cerrno>
 #include <string_view>
 
-#include "certify/file_names.h"
+#include "base/file_names.h"
 #include "las/line_parser.h"
 #include "las/line_source.h"
-#include "las/text_utils.h"
+#include "base/text_utils.h"
 
 namespace korrivan::certify {
+
+using namespace korrivan::base;
 
 namespace {
 
@@ -160,7 +162,7 @@ PreCheckResult preCheckFile(const std::string& fileName, PreCheckSlots& slots) {
   slots[5] = "";
   if (fileName.size() < 5)
     slots[5] = "File name is illegal and/or extension is not .LAS";
-  else if (!las::iendsWith(fileName, ".las"))
+  else if (!base::iendsWith(fileName, ".las"))
     slots[5] = "File extension is not .LAS ";
   return failed() ? PreCheckResult::AnyFailed : PreCheckResult::AllPassed;
 }
@@ -171,10 +173,10 @@ float detectVersion(const std::string& fileName) {
     las::LineSource src(fileName);
     std::string_view line;
     while (src.next(line)) {
-      if (las::icontains(line, "~A") || las::icontains(line, "~Log_Data")) return 0;
-      if (las::istartsWith(las::trimLeadingSpaces(line), "VERS") &&
+      if (base::icontains(line, "~A") || base::icontains(line, "~Log_Data")) return 0;
+      if (base::istartsWith(base::trimLeadingSpaces(line), "VERS") &&
           las::classifyLine(line) == las::LineKind::ParameterLine)
-        return static_cast<float>(las::leadingNumber(las::getValue(line)));
+        return static_cast<float>(base::leadingNumber(las::getValue(line)));
     }
   } catch (const std::exception&) {
   }

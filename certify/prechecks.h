@@ -4,7 +4,7 @@
 #include <array>
 #include <string>
 
-#include "certify/run_error.h"
+#include "base/run_error.h"
 
 namespace korrivan::certify {
 
@@ -23,7 +23,7 @@ struct TerminationScan {
   std::string slot4;  // termination outcome
   std::string slot5;  // ASCII structure outcome
   std::string message;
-  PendingError error;  // the run-time error met while reading, if any
+  base::PendingError error;  // the run-time error met while reading, if any
 };
 
 // Looks at the first and last 4096 bytes for NUL bytes and line ends.

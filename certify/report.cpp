@@ -6,11 +6,13 @@
 #include <cstdio>
 #include <ctime>
 
-#include "certify/file_names.h"
+#include "base/file_names.h"
 #include "certify/run_hooks.h"
-#include "las/text_utils.h"
+#include "base/text_utils.h"
 
 namespace korrivan::certify {
+
+using namespace korrivan::base;
 
 namespace {
 
@@ -55,7 +57,7 @@ std::string commandLogDate(std::chrono::system_clock::time_point when) {
 }
 
 std::string resultText(const CheckTable& table, float version) {
-  std::string v = las::numberText(version);
+  std::string v = base::numberText(version);
   if (!anyCheckFailed(table)) return "LAS file PASSED Ver " + v + " Certification";
   if (isCertifiedVersion(version)) return "LAS file FAILS Ver " + v + " Certification";
   return "LAS file FAILS Certification";
@@ -84,7 +86,7 @@ std::string buildReport(const CheckTable& table, const ReportHeader& header) {
         } else {
           groupFailed = groupFailed || endsListing(g, r, header.version);
           out += std::string("Failed: ") + rowLetter(r) + ". " + name + crlf;
-          out += "Errors: " + las::replaceAll(outcome, crlf, crlf + "Errors: ") + crlf;
+          out += "Errors: " + base::replaceAll(outcome, crlf, crlf + "Errors: ") + crlf;
         }
       }
       if (groupFailed) break;

@@ -4,7 +4,7 @@
 #include "checks/family.h"
 #include "las/data_reader.h"
 #include "las/line_source.h"
-#include "las/text_utils.h"
+#include "base/text_utils.h"
 
 namespace korrivan::checks {
 
@@ -50,14 +50,14 @@ std::string recordText(las::LineSource& src, std::int64_t recordStart, int lines
     if (i > 0) text += ' ';
     text += line;
   }
-  return std::string(las::trimSpaces(text));
+  return std::string(base::trimSpaces(text));
 }
 
 }  // namespace
 
 FamilyResult checkAsciiSection(CertifyRun& run, OutcomeSlots& slots) {
   for (int k = 1; k <= 4; ++k) slots[static_cast<std::size_t>(k)].clear();
-  const bool wrapped = !las::iequals(run.wrapValue, "NO");
+  const bool wrapped = !base::iequals(run.wrapValue, "NO");
   // The line-length limits are part of the certification only while the
   // WRAP line-length check is in the catalogue.
   const bool checkLengths = run.session.doWrap;
@@ -126,7 +126,7 @@ FamilyResult checkAsciiSection(CertifyRun& run, OutcomeSlots& slots) {
   const auto& rows = run.directory.rows();
   if (!rows.empty()) {
     const std::string& last = rows.back().name;
-    if (!las::istartsWith(last, "A") && !las::iequals(last, "Ascii"))
+    if (!base::istartsWith(last, "A") && !base::iequals(last, "Ascii"))
       slots[3] = "~ASCII section is not last section in the file. ~" + last + " was.";
   }
   return resultFromSlots(slots);

@@ -5,7 +5,7 @@
 
 #include "checks/family.h"
 #include "las/line_parser.h"
-#include "las/text_utils.h"
+#include "base/text_utils.h"
 
 namespace korrivan::checks {
 
@@ -13,7 +13,7 @@ namespace {
 
 std::vector<std::string> associationItems(const std::string& association, char delimiter) {
   if (delimiter == ' ' || delimiter == '\0') return las::splitFields(association, " ");
-  return las::splitAtEvery(association, delimiter);
+  return base::splitAtEvery(association, delimiter);
 }
 
 std::string lineImage(const las::LasLineParts& row) {
@@ -23,9 +23,9 @@ std::string lineImage(const las::LasLineParts& row) {
 }  // namespace
 
 int findMnemonicRow(const std::vector<las::LasLineParts>& table, std::string_view mnemonic) {
-  if (las::trimSpaces(mnemonic).empty()) return -1;
+  if (base::trimSpaces(mnemonic).empty()) return -1;
   for (std::size_t r = 1; r < table.size(); ++r)
-    if (las::iequals(table[r].mnemonic, mnemonic)) return static_cast<int>(r);
+    if (base::iequals(table[r].mnemonic, mnemonic)) return static_cast<int>(r);
   return -1;
 }
 
@@ -38,7 +38,7 @@ public:
   AssociationTable(std::vector<las::LasLineParts> rows, char delimiter) : rows_(std::move(rows)) {
     items_.resize(rows_.size());
     for (std::size_t r = 1; r < rows_.size(); ++r) {
-      firstRow_.try_emplace(las::toUpper(rows_[r].mnemonic), static_cast<int>(r));
+      firstRow_.try_emplace(base::toUpper(rows_[r].mnemonic), static_cast<int>(r));
       if (!rows_[r].association.empty()) items_[r] = associationItems(rows_[r].association, delimiter);
       plain_ = plain_ && rows_[r].mnemonic.find(' ') == std::string::npos;
     }
@@ -51,8 +51,8 @@ public:
 
   // findMnemonicRow through the index.
   int find(std::string_view mnemonic) const {
-    if (las::trimSpaces(mnemonic).empty()) return -1;
-    auto it = firstRow_.find(las::toUpper(mnemonic));
+    if (base::trimSpaces(mnemonic).empty()) return -1;
+    auto it = firstRow_.find(base::toUpper(mnemonic));
     return it == firstRow_.end() ? -1 : it->second;
   }
 
@@ -121,18 +121,18 @@ std::vector<int> circleReports(const AssociationTable& t) {
 // closes a circle. Used for rows with several items, whose later walks see
 // the rows of the earlier ones, and for names with spaces.
 void walkAsWritten(const AssociationTable& t, std::size_t r, std::string& out) {
-  std::string chain = las::toUpper(t.row(r).mnemonic);
+  std::string chain = base::toUpper(t.row(r).mnemonic);
   for (std::string x : t.items(r)) {
     for (std::size_t steps = 0; steps <= t.size(); ++steps) {
       int d = t.find(x);
       if (!t.associated(d)) break;
       const las::LasLineParts& row = t.row(static_cast<std::size_t>(d));
       const std::string& f = t.items(static_cast<std::size_t>(d)).front();
-      if (chain.find(" " + las::toUpper(f) + " ") != std::string::npos) {
+      if (chain.find(" " + base::toUpper(f) + " ") != std::string::npos) {
         appendFinding(out, "Circular Association at line: \r\n" + lineImage(row) + "\r\n");
         break;
       }
-      chain += " " + las::toUpper(row.mnemonic) + " ";
+      chain += " " + base::toUpper(row.mnemonic) + " ";
       x = f;
     }
   }

@@ -9,22 +9,22 @@
 #include "checks/family.h"
 #include "checks/format_checks.h"
 #include "las/data_reader.h"
-#include "las/text_utils.h"
+#include "base/text_utils.h"
 
 namespace korrivan::checks {
 
 int arrayIndexOf(std::string_view mnemonic) {
-  std::string_view m = las::trimSpaces(mnemonic);
+  std::string_view m = base::trimSpaces(mnemonic);
   std::size_t open = m.find('['), close = m.find(']');
   if (open == std::string_view::npos || close == std::string_view::npos || close + 1 != m.size() || close < open)
     return -1;
-  auto n = las::parseNumber(m.substr(open + 1, close - open - 1));
+  auto n = base::parseNumber(m.substr(open + 1, close - open - 1));
   if (!n || std::fabs(*n) > 32767) return -1;
   return static_cast<int>(std::lround(*n));
 }
 
 std::string arrayBaseName(std::string_view mnemonic) {
-  std::string_view m = las::trimSpaces(mnemonic);
+  std::string_view m = base::trimSpaces(mnemonic);
   std::size_t open = m.find('['), close = m.find(']');
   if (m.empty() || open == std::string_view::npos || close == std::string_view::npos) return std::string(m);
   return close + 1 == m.size() ? std::string(m.substr(0, open)) : "";
@@ -52,18 +52,18 @@ std::vector<std::string> splitOutsideQuotes(std::string_view line, char delimite
 // blanks in front of it (the space-delimited line is trimmed afterwards).
 std::vector<std::string> firstLineItems(std::string& line, char delimiter) {
   if (delimiter != ' ') {
-    if (line.find('"') == std::string::npos) return las::splitAtEvery(line, delimiter);
+    if (line.find('"') == std::string::npos) return base::splitAtEvery(line, delimiter);
     return splitOutsideQuotes(line, delimiter);
   }
   std::vector<std::string> items = splitPaddedFields(line);
   // Blanks at the end of the line are no item of their own.
-  if (items.size() > 1 && las::trimSpaces(items.back()).empty()) items.pop_back();
-  line = std::string(las::trimSpaces(line));
+  if (items.size() > 1 && base::trimSpaces(items.back()).empty()) items.pop_back();
+  line = std::string(base::trimSpaces(line));
   return items;
 }
 
 bool isArrayFormat(const las::LasLineParts& row) {
-  return !row.formatAsWritten.empty() && las::toUpperAscii(row.formatAsWritten[0]) == 'A';
+  return !row.formatAsWritten.empty() && base::toUpperAscii(row.formatAsWritten[0]) == 'A';
 }
 
 std::size_t formatParts(const std::string& format) {
@@ -129,19 +129,19 @@ FamilyResult checkArrayChannels(CertifyRun& run, OutcomeSlots& slots) {
     std::vector<std::string> bases(rows.size());
     std::unordered_map<std::string, std::vector<std::size_t>> positions;
     for (std::size_t r = 1; r < rows.size(); ++r) {
-      bases[r] = las::toUpper(arrayBaseName(rows[r].mnemonic));
+      bases[r] = base::toUpper(arrayBaseName(rows[r].mnemonic));
       positions[bases[r]].push_back(r);
     }
 
     for (std::size_t k = 1; k < rows.size(); ++k) {
       if (!isArrayFormat(rows[k])) continue;
       const std::string base = arrayBaseName(rows[k].mnemonic);
-      if (!examined.insert(las::toUpper(base)).second) continue;
+      if (!examined.insert(base::toUpper(base)).second) continue;
       if (arrayIndexOf(rows[k].mnemonic) != 1) {
         slots[2] += rows[k].mnemonic + ",";
         break;
       }
-      const std::string baseKey = las::toUpper(base);
+      const std::string baseKey = base::toUpper(base);
       const std::vector<std::size_t>& membersAt = positions[baseKey];
       auto belongs = [&](std::size_t m) { return bases[m] == baseKey; };
       int members = 0;
@@ -158,7 +158,7 @@ FamilyResult checkArrayChannels(CertifyRun& run, OutcomeSlots& slots) {
             slots[4] += row.mnemonic + ", format was: {" + row.formatAsWritten + "}\r\n";
             break;
           }
-          if (members > 0 && !las::iequals(row.unit, firstUnit)) {
+          if (members > 0 && !base::iequals(row.unit, firstUnit)) {
             slots[5] += row.mnemonic + ", unit was: " + row.unit + ", first was: " + firstUnit + "\r\n";
             break;
           }

@@ -1,6 +1,6 @@
 #include "checks/family.h"
 
-#include "las/text_utils.h"
+#include "base/text_utils.h"
 
 namespace korrivan::checks {
 
@@ -8,9 +8,9 @@ FamilyResult invokeFamily(Family family, CertifyRun& run, OutcomeSlots& slots) n
   try {
     return family(run, slots);
   } catch (const std::exception& e) {
-    run.familyError = certify::pendingError(e);
+    run.familyError = base::pendingError(e);
   } catch (...) {
-    run.familyError = {certify::err::InvalidCall, certify::errorText(certify::err::InvalidCall)};
+    run.familyError = {base::err::InvalidCall, base::errorText(base::err::InvalidCall)};
   }
   return FamilyResult::InternalError;
 }
@@ -34,20 +34,20 @@ void appendFinding(std::string& text, std::string_view entry) {
 }
 
 const las::ParsedSection& ParsedSections::get(const std::string& name) {
-  auto [it, inserted] = byName_.try_emplace(las::toUpper(name));
+  auto [it, inserted] = byName_.try_emplace(base::toUpper(name));
   if (inserted) las::parseSection(run_.directory, it->second, name, run_.lineRules());
   return it->second;
 }
 
 std::string lookupParamValue(const las::ParsedSection& section, std::string_view mnemonic) {
   for (std::size_t r = 1; r < section.rows.size(); ++r)
-    if (las::iequals(section.rows[r].mnemonic, mnemonic)) return section.rows[r].value;
+    if (base::iequals(section.rows[r].mnemonic, mnemonic)) return section.rows[r].value;
   return " ";
 }
 
 char delimiterFromDlm(std::string_view dlm) {
-  if (las::iequals(dlm, "COMMA")) return ',';
-  if (las::iequals(dlm, "TAB")) return '\t';
+  if (base::iequals(dlm, "COMMA")) return ',';
+  if (base::iequals(dlm, "TAB")) return '\t';
   return ' ';
 }
 

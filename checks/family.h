@@ -7,13 +7,13 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "certify/certify_run.h"
+#include "checks/certify_run.h"
 #include "certify/check_table.h"
 #include "certify/outcome.h"
 
 namespace korrivan::checks {
 
-using certify::CertifyRun;
+
 using certify::FamilyResult;
 using certify::OutcomeSlots;
 

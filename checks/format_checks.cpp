@@ -4,13 +4,13 @@
 
 #include "las/line_parser.h"
 #include "las/pattern_format.h"
-#include "las/text_utils.h"
+#include "base/text_utils.h"
 
 namespace korrivan::checks {
 
 namespace {
 
-using las::trimSpaces;
+using base::trimSpaces;
 
 bool allDigits(std::string_view s) { return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos; }
 
@@ -28,7 +28,7 @@ long digitsValue(std::string_view s) {
 bool containsDegreeSign(std::string_view s) { return s.find('\xB0') != std::string_view::npos; }
 
 bool isDateLetter(char c) {
-  c = las::toUpperAscii(c);
+  c = base::toUpperAscii(c);
   return c == 'D' || c == 'M' || c == 'Y' || c == 'H';
 }
 
@@ -60,7 +60,7 @@ bool isLegalFormatCode(std::string_view format) {
   if (f.empty()) return true;
   std::size_t degree = 0;
   if (startsWithDegreeSign(f, &degree)) return f.substr(degree) == "'\"";
-  const char kind = las::toUpperAscii(f[0]);
+  const char kind = base::toUpperAscii(f[0]);
   std::string_view r = trimSpaces(f.substr(1));
   switch (kind) {
     case 'F': {
@@ -72,11 +72,11 @@ bool isLegalFormatCode(std::string_view format) {
     case 'I':
     case 'S': return r.empty() || (allDigits(r) && digitsValue(r) > 0);
     case 'E': {
-      if (r.size() < 2 || r.find('+') == std::string_view::npos || las::ifind(r, "E") == std::string_view::npos)
+      if (r.size() < 2 || r.find('+') == std::string_view::npos || base::ifind(r, "E") == std::string_view::npos)
         return false;
       auto written = las::formatNumberPattern(12, r);
       if (!written) return false;
-      auto back = las::parseNumber(*written);
+      auto back = base::parseNumber(*written);
       return back && std::fabs(*back - 12.0) < 1e-9;
     }
     default: return isDatePatternLegal(f);
@@ -91,7 +91,7 @@ bool isLegalFormat(std::string_view format) {
   }
   std::string_view f = trimSpaces(format);
   if (!f.empty() && f.front() == '{') f.remove_prefix(1);
-  if (f.empty() || las::toUpperAscii(f[0]) != 'A') return isLegalFormatCode(f);
+  if (f.empty() || base::toUpperAscii(f[0]) != 'A') return isLegalFormatCode(f);
   if (f.size() == 1) return true;
   std::size_t semi = f.find(';');
   if (f[1] != ';' &&
@@ -108,24 +108,24 @@ bool isLegalFormat(std::string_view format) {
 }
 
 bool matchesFloatFormat(std::string_view item, std::string_view code) {
-  if (!las::isNumeric(item) || las::ifind(item, "E") != std::string_view::npos) return false;
+  if (!base::isNumeric(item) || base::ifind(item, "E") != std::string_view::npos) return false;
   if (!code.empty() && item.find('.') == std::string_view::npos) return false;
   if (code.empty()) return true;
   auto wd = widthAndDecimals(code);
   if (!wd) return false;
-  auto w = las::parseNumber(wd->first), d = las::parseNumber(wd->second);
+  auto w = base::parseNumber(wd->first), d = base::parseNumber(wd->second);
   if (!w || !d) return false;
   std::size_t afterPoint = item.size() - item.find('.') - 1;
   return static_cast<double>(item.size()) == *w && static_cast<double>(afterPoint) == *d;
 }
 
 bool matchesExponentFormat(std::string_view item) {
-  return las::ifind(item, "E") != std::string_view::npos && las::isNumeric(item);
+  return base::ifind(item, "E") != std::string_view::npos && base::isNumeric(item);
 }
 
 bool matchesStringWidth(std::string_view item, std::string_view code) {
   if (trimSpaces(item).empty() || code.empty()) return true;
-  auto width = las::parseNumber(code);
+  auto width = base::parseNumber(code);
   return width && static_cast<double>(item.size()) == *width;
 }
 
@@ -148,14 +148,14 @@ FormatMatch valueMatchesFormat(std::string_view value, std::string_view format, 
   try {
     if (trimSpaces(value).empty()) return FormatMatch::Matches;
     if (delimiter == '\0') delimiter = ' ';
-    const char kind = format.empty() ? 'F' : las::toUpperAscii(format[0]);
+    const char kind = format.empty() ? 'F' : base::toUpperAscii(format[0]);
     std::vector<std::string> items;
     if (kind == 'S' || value.find(delimiter) == std::string_view::npos) {
       items.emplace_back(value);
     } else if (delimiter == ' ') {
       items = splitPaddedFields(value);
     } else {
-      items = las::splitAtEvery(value, delimiter);
+      items = base::splitAtEvery(value, delimiter);
     }
     std::size_t degree = 0;
     const bool degrees = startsWithDegreeSign(format, &degree);
@@ -181,7 +181,7 @@ FormatMatch valueMatchesFormat(std::string_view value, std::string_view format, 
       case 'H': {
         auto moment = las::parseMoment(value, format);
         if (!moment) return FormatMatch::Mismatch;
-        return las::iequals(las::formatMoment(*moment, format), value) ? FormatMatch::Matches : FormatMatch::Mismatch;
+        return base::iequals(las::formatMoment(*moment, format), value) ? FormatMatch::Matches : FormatMatch::Mismatch;
       }
       default: return FormatMatch::Mismatch;
     }

@@ -6,7 +6,7 @@
 #include "checks/family.h"
 #include "las/line_parser.h"
 #include "las/line_source.h"
-#include "las/text_utils.h"
+#include "base/text_utils.h"
 #include "tools/header_line_editor.h"
 
 namespace korrivan::checks {
@@ -28,20 +28,20 @@ HeaderValue readHeaderValue(las::SectionDirectory& directory, std::string_view m
     src.seek(start.value_or(0));
     std::string_view raw;
     while (src.next(raw)) {
-      std::string_view line = las::trimLeadingSpaces(raw);
-      if (las::istartsWith(line, "~A")) {
+      std::string_view line = base::trimLeadingSpaces(raw);
+      if (base::istartsWith(line, "~A")) {
         out.notFound = true;
         out.value = " ";
         return out;
       }
-      if (!las::iequals(las::getMnemonic(line), mnemonic)) continue;
-      const bool keyword = las::iequals(mnemonic, "STRT") || las::iequals(mnemonic, "STOP") ||
-                           las::iequals(mnemonic, "STEP") || las::iequals(mnemonic, "NULL");
-      if (version == 1.2f && !keyword && las::iequals(sectionName, "W"))
-        out.value = std::string(las::trimSpaces(las::getDescription(line)));
+      if (!base::iequals(las::getMnemonic(line), mnemonic)) continue;
+      const bool keyword = base::iequals(mnemonic, "STRT") || base::iequals(mnemonic, "STOP") ||
+                           base::iequals(mnemonic, "STEP") || base::iequals(mnemonic, "NULL");
+      if (version == 1.2f && !keyword && base::iequals(sectionName, "W"))
+        out.value = std::string(base::trimSpaces(las::getDescription(line)));
       else
-        out.value = std::string(las::trimSpaces(las::getValue(line)));
-      out.unit = std::string(las::trimSpaces(las::getUnit(line)));
+        out.value = std::string(base::trimSpaces(las::getValue(line)));
+      out.unit = std::string(base::trimSpaces(las::getUnit(line)));
       return out;
     }
   } catch (const std::exception&) {
@@ -99,10 +99,10 @@ IndexBounds readIndexBounds(CertifyRun& run) {
   src.seek(*start);
   std::string_view line;
   while (src.next(line)) {
-    std::string_view t = las::trimSpaces(line);
+    std::string_view t = base::trimSpaces(line);
     if (isBlankOrComment(t)) continue;
     b.firstText = std::string(indexText(t, delimiter));
-    b.first = roundTo(las::leadingNumber(b.firstText), 5);
+    b.first = roundTo(base::leadingNumber(b.firstText), 5);
     break;
   }
   // The last data line lies within the last 100,000 bytes of the data
@@ -117,9 +117,9 @@ IndexBounds readIndexBounds(CertifyRun& run) {
   src.seek(from);
   std::string last, lastDepth, depthBeforeLast;
   bool lastWasDepth = false;
-  const bool unwrapped = las::iequals(run.wrapValue, "NO");
+  const bool unwrapped = base::iequals(run.wrapValue, "NO");
   while (src.next(line)) {
-    std::string_view t = las::trimSpaces(line);
+    std::string_view t = base::trimSpaces(line);
     if (src.lineStart() >= end || (unwrapped && !t.empty() && t.front() == '~')) break;
     if (isBlankOrComment(t)) continue;
     if (unwrapped) {
@@ -133,7 +133,7 @@ IndexBounds readIndexBounds(CertifyRun& run) {
     }
   }
   if (!unwrapped) last = lastWasDepth ? depthBeforeLast : lastDepth;
-  b.last = roundTo(las::leadingNumber(indexText(last, delimiter)), 4);
+  b.last = roundTo(base::leadingNumber(indexText(last, delimiter)), 4);
   b.result = -1;
   return b;
 }
@@ -153,7 +153,7 @@ StepScan scanStepIncrements(CertifyRun& run, int linesPerDepth) {
   double previous = 0;
   float reference = 0;
   while (src.next(line)) {
-    std::string_view t = las::trimSpaces(line);
+    std::string_view t = base::trimSpaces(line);
     if (isBlankOrComment(t)) continue;
     if (t.front() == '~') break;  // the data section ends at the next section's title
     if (inRecord++ > 0) {
@@ -162,7 +162,7 @@ StepScan scanStepIncrements(CertifyRun& run, int linesPerDepth) {
     }
     if (linesPerDepth == 1) inRecord = 0;
     std::string_view text = indexText(t, delimiter);
-    double index = roundTo(las::leadingNumber(text), 5);
+    double index = roundTo(base::leadingNumber(text), 5);
     if (!havePrevious) {
       previous = index;
       havePrevious = true;
@@ -197,18 +197,18 @@ WellIndexValues readWellIndexValues(const las::ParsedSection& well, const std::s
   WellIndexValues w;
   for (std::size_t r = 1; r < well.rows.size(); ++r) {
     const las::LasLineParts& row = well.rows[r];
-    if (las::iequals(row.mnemonic, "STRT")) {
-      w.strt = las::leadingNumber(row.value);
+    if (base::iequals(row.mnemonic, "STRT")) {
+      w.strt = base::leadingNumber(row.value);
       w.strtUnit = row.unit;
-    } else if (las::iequals(row.mnemonic, "STOP")) {
-      w.stop = las::leadingNumber(row.value);
+    } else if (base::iequals(row.mnemonic, "STOP")) {
+      w.stop = base::leadingNumber(row.value);
       w.stopUnit = row.unit;
-    } else if (las::iequals(row.mnemonic, "STEP")) {
+    } else if (base::iequals(row.mnemonic, "STEP")) {
       w.stepUnit = row.unit;
     }
   }
-  std::string_view stepValue = las::trimSpaces(stepText);
-  if (!stepValue.empty() && las::leadingNumber(stepValue) != 0) {
+  std::string_view stepValue = base::trimSpaces(stepText);
+  if (!stepValue.empty() && base::leadingNumber(stepValue) != 0) {
     std::string stripped = stripChar(stepValue, '0');
     w.precisionUnit = (stripped.find('.') == std::string::npos || stripped.back() == '.')
                           ? 1.0
@@ -223,8 +223,8 @@ std::string unitsMessage(const WellIndexValues& w, const las::ParsedSection& cur
     indexMnemonic = curves.rows[1].mnemonic;
     indexUnit = curves.rows[1].unit;
   }
-  if (las::iequals(w.stopUnit, w.strtUnit) && las::iequals(w.stepUnit, w.strtUnit) &&
-      las::iequals(indexUnit, w.strtUnit))
+  if (base::iequals(w.stopUnit, w.strtUnit) && base::iequals(w.stepUnit, w.strtUnit) &&
+      base::iequals(indexUnit, w.strtUnit))
     return "";
   auto shown = [](const std::string& u) { return u.empty() ? std::string("<absent>") : u; };
   return " Units don't match: STRT=" + shown(w.strtUnit) + ", STOP=" + shown(w.stopUnit) +
@@ -240,7 +240,7 @@ bool repairNullStop(CertifyRun& run, double lastIndex) {
   try {
     repaired = tools::editHeaderLine(request, run.directory, run.hooks) == tools::EditResult::Rewritten;
   } catch (const std::exception& e) {
-    run.familyError = certify::pendingError(e);
+    run.familyError = base::pendingError(e);
   }
   if (repaired) {
     // Every section after the STOP line may have moved: read the directory anew.
@@ -267,7 +267,7 @@ FamilyResult checkIndexRange(CertifyRun& run, OutcomeSlots& slots) {
   const std::pair<const char*, const std::string*> values[] = {
       {"STRT", &run.strt}, {"STOP", &run.stop}, {"STEP", &run.step}, {"NULL", &run.nullValue}};
   for (const auto& [name, value] : values)
-    if (las::trimSpaces(*value).empty()) missingValues += std::string(name) + " value missing\r\n";
+    if (base::trimSpaces(*value).empty()) missingValues += std::string(name) + " value missing\r\n";
   slots[1] = missingValues;
   if (!missingValues.empty()) return FamilyResult::Record;
 
@@ -284,16 +284,16 @@ FamilyResult checkIndexRange(CertifyRun& run, OutcomeSlots& slots) {
 
   const double strt = roundTo(well.strt, 5);
   slots[2] = strt != bounds.first
-                 ? "STRT = " + las::numberText(strt) + ", First ~ASCII index = " + las::numberText(bounds.first)
+                 ? "STRT = " + base::numberText(strt) + ", First ~ASCII index = " + base::numberText(bounds.first)
                  : "";
 
-  const bool stopIsNull = las::iequals(las::trimSpaces(run.stop), las::trimSpaces(run.nullValue)) &&
-                          las::leadingNumber(run.nullValue) == well.stop;
+  const bool stopIsNull = base::iequals(base::trimSpaces(run.stop), base::trimSpaces(run.nullValue)) &&
+                          base::leadingNumber(run.nullValue) == well.stop;
   if (!stopIsNull) {
     // The last index is read to 4 decimal places; STOP is rounded alike, so
     // that a STOP written exactly as the last index is not taken to differ.
     slots[3] = fixed(roundTo(well.stop, 4), 5) != fixed(bounds.last, 5)
-                   ? "STOP = " + las::numberText(well.stop) + ", Last ~ASCII index = " + las::numberText(bounds.last)
+                   ? "STOP = " + base::numberText(well.stop) + ", Last ~ASCII index = " + base::numberText(bounds.last)
                    : "";
   } else {
     if (!repairNullStop(run, bounds.last)) return FamilyResult::InternalError;
@@ -303,19 +303,19 @@ FamilyResult checkIndexRange(CertifyRun& run, OutcomeSlots& slots) {
   StepScan scan = scanStepIncrements(run, linesPerDepth);
   slots[4] = slots[5] = slots[6] = "";
 
-  const std::string strippedStep = stripChar(las::trimSpaces(run.step), '0');
+  const std::string strippedStep = stripChar(base::trimSpaces(run.step), '0');
   if (strippedStep.find('.') != std::string::npos && bounds.firstText.find('.') != std::string::npos &&
       decimalPlaces(bounds.firstText) < decimalPlaces(strippedStep))
     slots[5] = "Index channel does not carry enough precision for STEP. " + std::string(" Index has ") +
                std::to_string(decimalPlaces(bounds.firstText)) + " decimals while STEP has " +
                std::to_string(decimalPlaces(strippedStep)) + " decimals";
 
-  const double step = las::leadingNumber(run.step);
+  const double step = base::leadingNumber(run.step);
   if (scan.code == 0) return FamilyResult::InternalError;
   if (scan.code == 3 && step != 0) {
     double d = std::fabs(step - static_cast<double>(scan.increment));
     if (d <= well.precisionUnit)
-      slots[6] = "Possible rounding error? STEP value = " + std::string(las::trimSpaces(run.step)) +
+      slots[6] = "Possible rounding error? STEP value = " + std::string(base::trimSpaces(run.step)) +
                  ", last read increment @ " + scan.location + " was " + fixed(scan.increment, 5);
     else
       slots[4] = "STEP no longer constant at : " + scan.location + " (" + fixed(scan.increment, 5) + ")";

@@ -1,6 +1,6 @@
 #include "checks/line_rules.h"
 
-#include "las/text_utils.h"
+#include "base/text_utils.h"
 
 namespace korrivan::checks {
 
@@ -13,22 +13,22 @@ bool containsAny(std::string_view s, std::string_view chars) {
 }  // namespace
 
 bool isValidUnit(std::string_view unit, float version) {
-  std::string_view u = las::trimSpaces(unit);
+  std::string_view u = base::trimSpaces(unit);
   return !containsAny(u, version == 3.0f ? std::string_view("\t :}{|;") : std::string_view("\t :"));
 }
 
 bool isValidValue(std::string_view value, float version) {
-  return version != 3.0f || !containsAny(las::trimSpaces(value), "}{|;");
+  return version != 3.0f || !containsAny(base::trimSpaces(value), "}{|;");
 }
 
 bool isValidDescription(std::string_view description, float version) {
-  return version != 3.0f || !containsAny(las::trimSpaces(description), "\t}{|;");
+  return version != 3.0f || !containsAny(base::trimSpaces(description), "\t}{|;");
 }
 
 bool isValidAssociation(std::string_view line, char delimiter) {
   std::size_t bar = line.rfind('|');
   if (bar == std::string_view::npos) return true;
-  std::string_view a = las::trimSpaces(line.substr(bar + 1));
+  std::string_view a = base::trimSpaces(line.substr(bar + 1));
   if (containsAny(a, "{};")) return false;
   switch (delimiter) {
     case ',': return !containsAny(a, " \t");

@@ -5,7 +5,7 @@
 #include "checks/line_rules.h"
 #include "las/line_parser.h"
 #include "las/line_source.h"
-#include "las/text_utils.h"
+#include "base/text_utils.h"
 
 namespace korrivan::checks {
 
@@ -16,7 +16,7 @@ void addEntry(std::string& slot, std::string_view message, std::string_view line
 }
 
 void checkDataLine(std::string_view line, char delimiter, OutcomeSlots& slots) {
-  std::string_view t = las::trimSpaces(line);
+  std::string_view t = base::trimSpaces(line);
   if (!t.empty() && t.front() == '#') addEntry(slots[5], "Comment Line in ~Ascii Section", line);
   if (t.empty()) addEntry(slots[5], "Blank Line in ~Ascii Section", line);
   if (line.find('\t') != std::string_view::npos && delimiter != '\t')
@@ -27,7 +27,7 @@ void checkHeaderLine2(std::string_view line, float version, OutcomeSlots& slots)
   switch (las::classifyLine(line)) {
     case las::LineKind::MissingMnemonic: addEntry(slots[1], "Missing Mnemonic", line); break;
     case las::LineKind::TabOnLine:
-      addEntry(slots[5], "Tab characters used on the line: ", las::replaceAll(line, "\t", "<Tab>"));
+      addEntry(slots[5], "Tab characters used on the line: ", base::replaceAll(line, "\t", "<Tab>"));
       break;
     case las::LineKind::SpaceInMnemonic: addEntry(slots[1], "Mnemonic has embedded space(s)", line); break;
     case las::LineKind::Undetermined: addEntry(slots[5], "Unknown or undetermined line type", line); break;
@@ -57,7 +57,7 @@ FamilyResult checkLineSyntax2(CertifyRun& run, OutcomeSlots& slots) {
       src.seek(row.start);
       std::string_view line;
       while (src.next(line)) {
-        std::string_view t = las::trimSpaces(line);
+        std::string_view t = base::trimSpaces(line);
         if (!t.empty() && t.front() == '~') break;
         if (row.kind == las::SectionKind::Data)
           checkDataLine(line, run.delimiter, slots);
@@ -85,8 +85,8 @@ FamilyResult checkLineSyntax2(CertifyRun& run, OutcomeSlots& slots) {
     case las::WrapResult::Unwrapped:
     case las::WrapResult::Wrapped: {
       const bool looksWrapped = wrap.result == las::WrapResult::Wrapped;
-      if ((!looksWrapped && las::iequals(run.wrapValue, "YES")) || (looksWrapped && las::iequals(run.wrapValue, "NO")))
-        slots[7] = "WRAP value does not match ~ASCII section structure. WRAP =" + las::toUpper(run.wrapValue) +
+      if ((!looksWrapped && base::iequals(run.wrapValue, "YES")) || (looksWrapped && base::iequals(run.wrapValue, "NO")))
+        slots[7] = "WRAP value does not match ~ASCII section structure. WRAP =" + base::toUpper(run.wrapValue) +
                    " while ~ASCII structure looks like " + (looksWrapped ? "YES" : "NO");
       break;
     }

@@ -8,14 +8,14 @@
 #include "checks/line_rules.h"
 #include "las/line_parser.h"
 #include "las/line_source.h"
-#include "las/text_utils.h"
+#include "base/text_utils.h"
 
 namespace korrivan::checks {
 
 namespace {
 
-using las::icontains;
-using las::iequals;
+using base::icontains;
+using base::iequals;
 using las::SectionKind;
 using las::SectionRow;
 using RuleTexts = std::array<std::string, 11>;  // index 1..10
@@ -28,7 +28,7 @@ void forEachSectionLine(las::LineSource& src, const SectionRow& row, OnLine onLi
   src.seek(row.start);
   std::string_view line;
   while (src.next(line)) {
-    std::string_view t = las::trimSpaces(line);
+    std::string_view t = base::trimSpaces(line);
     if (!t.empty() && t.front() == '~') return;
     if (!onLine(line, t)) return;
   }
@@ -101,7 +101,7 @@ std::array<std::string, 11> checkHeaderLine3(std::string_view line, std::string_
                                              char delimiter) {
   RuleTexts rules;
   try {
-    std::string_view t = las::trimSpaces(line);
+    std::string_view t = base::trimSpaces(line);
     if (isBlankOrComment(t)) return rules;
     if (!sectionAllowsHeaderLines(sectionName)) {
       rules[10] = "Line in un-defined tilde (~) section. ";
@@ -118,7 +118,7 @@ std::array<std::string, 11> checkHeaderLine3(std::string_view line, std::string_
     }
     const std::string mnemonic = las::getMnemonic(t), unit = las::getUnit(t), value = las::getValue(t);
     const std::string description = las::getDescription(t);
-    if (las::trimSpaces(mnemonic).empty())
+    if (base::trimSpaces(mnemonic).empty())
       rules[1] = "Missing Mnemonic";  // an empty rule text would let the line pass unreported
     else if (!las::isValidMnemonic(mnemonic, version))
       rules[1] = mnemonic;

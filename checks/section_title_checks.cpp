@@ -4,33 +4,33 @@
 #include <algorithm>
 #include <array>
 
-#include "certify/file_names.h"
+#include "base/file_names.h"
 #include "checks/family.h"
 #include "las/line_source.h"
-#include "las/text_utils.h"
+#include "base/text_utils.h"
 
 namespace korrivan::checks {
 
 namespace {
 
-using las::icontains;
-using las::iequals;
+using base::icontains;
+using base::iequals;
 using las::SectionRow;
 
 const std::string& baseName(const SectionRow& r) { return r.baseName; }
 bool hasIndex(const SectionRow& r) { return r.index >= 0; }
 
 // The name up to its first underscore, and before any "[".
-std::string_view groupPrefix(std::string_view name) { return las::before(las::before(name, '_'), '['); }
+std::string_view groupPrefix(std::string_view name) { return base::before(base::before(name, '_'), '['); }
 
 // A list of names that tells quickly whether a name already occurs in it
 // (anywhere, without regard to case), through an upper-case copy.
 class NameList {
 public:
-  bool contains(std::string_view name) const { return upper_.find(las::toUpper(name)) != std::string::npos; }
+  bool contains(std::string_view name) const { return upper_.find(base::toUpper(name)) != std::string::npos; }
   void append(std::string_view piece) {
     text_ += piece;
-    upper_ += las::toUpper(piece);
+    upper_ += base::toUpper(piece);
   }
   bool empty() const { return text_.empty(); }
   const std::string& text() const { return text_; }
@@ -45,7 +45,7 @@ void appendOnce(NameList& list, const std::string& name) {
 
 // Text before the first case-insensitive occurrence of `marker`, or nullopt.
 std::optional<std::string> textBefore(std::string_view s, std::string_view marker) {
-  std::size_t p = las::ifind(s, marker);
+  std::size_t p = base::ifind(s, marker);
   if (p == std::string_view::npos) return std::nullopt;
   return std::string(s.substr(0, p));
 }
@@ -120,7 +120,7 @@ std::string barDelimiter(const std::vector<SectionRow>& rows) {
 std::string matchingAssociation(const std::vector<SectionRow>& rows) {
   std::string text;
   for (const SectionRow& r : rows) {
-    if (!iequals(r.name, "ASCII") && !las::iendsWith(r.name, "_DATA")) continue;
+    if (!iequals(r.name, "ASCII") && !base::iendsWith(r.name, "_DATA")) continue;
     std::size_t un = r.name.find('_'), ua = r.association.find('_');
     if (un != std::string::npos && ua != std::string::npos) {
       if (!iequals(r.name.substr(0, un + 1), r.association.substr(0, ua + 1))) {
@@ -293,10 +293,10 @@ std::string duplicatesV2(const std::vector<SectionRow>& rows) {
   // compared themselves with all others, later ones add nothing.
   std::array<int, 256> seenOfLetter{};
   for (const SectionRow& a : rows) {
-    if (a.name.empty() || ++seenOfLetter[static_cast<unsigned char>(las::toUpperAscii(a.name[0]))] > 2) continue;
+    if (a.name.empty() || ++seenOfLetter[static_cast<unsigned char>(base::toUpperAscii(a.name[0]))] > 2) continue;
     for (const SectionRow& b : rows) {
       if (&a == &b || b.name.empty()) continue;
-      if (las::toUpperAscii(a.name[0]) != las::toUpperAscii(b.name[0])) continue;
+      if (base::toUpperAscii(a.name[0]) != base::toUpperAscii(b.name[0])) continue;
       if (!list.contains(b.name)) list.append(", " + b.name);
     }
   }
@@ -308,7 +308,7 @@ std::string duplicatesV2(const std::vector<SectionRow>& rows) {
 FamilyResult checkSectionTitles(CertifyRun& run, OutcomeSlots& slots) {
   if (run.directory.empty()) {
     run.directory.build(run.fileName, run.version);
-    if (!certify::fileExists(run.fileName)) return FamilyResult::InternalError;
+    if (!base::fileExists(run.fileName)) return FamilyResult::InternalError;
   }
   const auto& rows = run.directory.rows();
   if (run.version == 3.0f) {
@@ -338,12 +338,12 @@ FamilyResult checkSectionTitles(CertifyRun& run, OutcomeSlots& slots) {
 
 TildeScan scanTildeLinesV3(const std::string& fileName) {
   TildeScan scan;
-  if (!certify::fileExists(fileName)) return scan;
+  if (!base::fileExists(fileName)) return scan;
   try {
     las::LineSource src(fileName);
     std::string_view line;
     while (src.nextContaining('~', line)) {
-      std::string_view t = las::trimSpaces(line);
+      std::string_view t = base::trimSpaces(line);
       if (!t.empty() && t.front() == '#') continue;
       if (t.front() == '~') {
         std::string_view finding;
@@ -370,7 +370,7 @@ TildeScan scanTildeLinesV2(const std::string& fileName) {
     las::LineSource src(fileName);
     std::string_view line;
     while (src.nextContaining('~', line)) {
-      std::string_view t = las::trimSpaces(line);
+      std::string_view t = base::trimSpaces(line);
       if (t.front() != '~') {
         appendFinding(scan.text, "Tilde not first non-space character of the line\r\n" + std::string(line) + "\r\n");
       } else if (t.size() < 2) {

@@ -3,34 +3,34 @@
 #include <array>
 
 #include "checks/family.h"
-#include "las/text_utils.h"
+#include "base/text_utils.h"
 
 namespace korrivan::checks {
 
 namespace {
 
-using las::iequals;
+using base::iequals;
 
 bool hasVersionSection(const las::SectionDirectory& dir) { return dir.findStandard("Version") != nullptr; }
 
 // The VERS value: legal values are 1.2, 2 and 3 written without an exponent.
 std::string versValueError(const std::string& v, float detected) {
-  auto number = las::parseNumber(v);
+  auto number = base::parseNumber(v);
   if (!number) return "VERS value is invalid (not a number) or VERS not found to read value from. Value read was: " + v;
   const bool noExponent = v.find_first_of("eE") == std::string::npos;
   const bool legal = noExponent && (*number == 1.2 || *number == 2.0 || *number == 3.0);
   if (!legal) return "Invalid VERS value, " + v + ". Version must be 1.2, 2 or 3 before other checks can be attempted";
   if (static_cast<float>(*number) != detected)
-    return "Mismatched VERS value, " + v + "and " + las::numberText(detected) +
+    return "Mismatched VERS value, " + v + "and " + base::numberText(detected) +
            ". Version intially determined and read from VERS are different.";
   return "";
 }
 
 std::string dlmValueError(const std::string& d) {
   if (iequals(d, "SPACE") || iequals(d, "COMMA") || iequals(d, "TAB")) return "";
-  if (las::trimSpaces(d).empty()) return "Invalid DLM value, (No Value)";
+  if (base::trimSpaces(d).empty()) return "Invalid DLM value, (No Value)";
   if (d.find('\t') != std::string::npos) return "Invalid DLM value, TAB character(s) found instead of word TAB";
-  if (las::trimSpaces(d) == ",") return "Invalid DLM value, comma character found instead of word COMMA";
+  if (base::trimSpaces(d) == ",") return "Invalid DLM value, comma character found instead of word COMMA";
   return "Invalid DLM value, " + d;
 }
 

@@ -3,7 +3,7 @@
 #include <initializer_list>
 
 #include "checks/family.h"
-#include "las/text_utils.h"
+#include "base/text_utils.h"
 
 namespace korrivan::checks {
 
@@ -13,7 +13,7 @@ constexpr std::initializer_list<const char*> kRequired = {"STRT", "STOP", "STEP"
                                                           "WELL", "FLD",  "LOC",  "DATE", "SRVC"};
 
 bool present(const las::ParsedSection& well, std::string_view mnemonic) {
-  return las::icontains(well.validMnemonics(), " " + std::string(mnemonic) + " ");
+  return base::icontains(well.validMnemonics(), " " + std::string(mnemonic) + " ");
 }
 
 // Each missing member followed by `separator`.
@@ -41,7 +41,7 @@ FamilyResult checkWellSectionV3(CertifyRun& run, OutcomeSlots& slots) {
   run.ctry.clear();
   const las::LasLineParts* ctry = nullptr;
   for (std::size_t r = 1; r < well.rows.size() && !ctry; ++r)
-    if (las::iequals(well.rows[r].mnemonic, "CTRY")) ctry = &well.rows[r];
+    if (base::iequals(well.rows[r].mnemonic, "CTRY")) ctry = &well.rows[r];
   if (ctry) {
     const std::string& value = ctry->value;
     run.ctry = value;
@@ -49,9 +49,9 @@ FamilyResult checkWellSectionV3(CertifyRun& run, OutcomeSlots& slots) {
     slots[3] = (!value.empty() && value.size() != 2) ? value + "\r\n" : "";
     slots[4] =
         (value.size() > 1 && !(isLetter(value.substr(0, 1)) && isLetter(value.substr(1, 1)))) ? value + "\r\n" : "";
-    if (las::iequals(value, "ca"))
+    if (base::iequals(value, "ca"))
       slots[5] = missing(well, {"PROV", "UWI", "LIC"}, "\r\n");
-    else if (las::iequals(value, "us"))
+    else if (base::iequals(value, "us"))
       slots[5] = missing(well, {"STAT", "CNTY", "API"}, "\r\n");
     else
       slots[5] = "";
@@ -62,7 +62,7 @@ FamilyResult checkWellSectionV3(CertifyRun& run, OutcomeSlots& slots) {
   if (set1.empty() || set2.empty()) {
     slots[6] = "";
   } else if (!present(well, "GDAT")) {
-    slots[6] = las::replaceAll(set1, "GDAT", "\r\n") + las::replaceAll(set2, "GDAT", "\r\n") + "GDAT";
+    slots[6] = base::replaceAll(set1, "GDAT", "\r\n") + base::replaceAll(set2, "GDAT", "\r\n") + "GDAT";
   } else {
     slots[6] = set1 + set2;
   }

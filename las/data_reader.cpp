@@ -7,9 +7,11 @@
 #include "las/line_parser.h"
 #include "las/line_source.h"
 #include "las/section_directory.h"
-#include "las/text_utils.h"
+#include "base/text_utils.h"
 
 namespace korrivan::las {
+
+using namespace korrivan::base;
 
 namespace {
 

@@ -2,9 +2,11 @@
 
 #include <utility>
 
-#include "las/text_utils.h"
+#include "base/text_utils.h"
 
 namespace korrivan::las {
+
+using namespace korrivan::base;
 
 namespace {
 

@@ -8,12 +8,12 @@
 #include <cerrno>
 #include <cstring>
 
-#include "certify/run_error.h"
+#include "base/run_error.h"
 
 namespace korrivan::las {
 
-using certify::FileOp;
-using certify::RunError;
+using base::FileOp;
+using base::RunError;
 
 LineSource::~LineSource() { close(); }
 
@@ -26,7 +26,7 @@ void LineSource::open(const std::string& path) {
   struct stat st {};
   if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
     close();
-    throw RunError(certify::err::PathFileAccess);
+    throw RunError(base::err::PathFileAccess);
   }
   buffer_.resize(kBlockSize);
   seek(0, 1);
@@ -39,7 +39,7 @@ void LineSource::close() {
 
 std::int64_t LineSource::fileSize() const {
   struct stat st {};
-  if (fd_ < 0 || ::fstat(fd_, &st) != 0) throw RunError(certify::err::BadFileMode);
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0) throw RunError(base::err::BadFileMode);
   return static_cast<std::int64_t>(st.st_size);
 }
 
@@ -72,7 +72,7 @@ void LineSource::keep(const char* data, std::size_t n) {
 }
 
 bool LineSource::next(std::string_view& line) {
-  if (fd_ < 0) throw RunError(certify::err::BadFileMode);
+  if (fd_ < 0) throw RunError(base::err::BadFileMode);
   if (pos_ == end_ && !fill()) return false;
   ++lineNumber_;
   lineStart_ = position();
@@ -113,7 +113,7 @@ bool LineSource::next(std::string_view& line) {
 }
 
 bool LineSource::nextContaining(char c, std::string_view& line) {
-  if (fd_ < 0) throw RunError(certify::err::BadFileMode);
+  if (fd_ < 0) throw RunError(base::err::BadFileMode);
   for (;;) {
     if (pos_ == end_ && !fill()) return false;
     const char* start = buffer_.data() + pos_;

@@ -3,9 +3,11 @@
 #include <algorithm>
 
 #include "las/section_directory.h"
-#include "las/text_utils.h"
+#include "base/text_utils.h"
 
 namespace korrivan::las {
+
+using namespace korrivan::base;
 
 namespace {
 

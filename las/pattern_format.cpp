@@ -5,9 +5,11 @@
 #include <cmath>
 #include <vector>
 
-#include "las/text_utils.h"
+#include "base/text_utils.h"
 
 namespace korrivan::las {
+
+using namespace korrivan::base;
 
 namespace {
 

@@ -1,9 +1,11 @@
 #include "las/section_cursor.h"
 
 #include "las/section_directory.h"
-#include "las/text_utils.h"
+#include "base/text_utils.h"
 
 namespace korrivan::las {
+
+using namespace korrivan::base;
 
 SectionCursor::SectionCursor(const std::string& fileName, const SectionRow& section, CursorRules rules, RunPoll poll)
     : SectionCursor(fileName, section.start, section.startLine, rules, std::move(poll)) {}

@@ -2,11 +2,13 @@
 
 #include <sys/stat.h>
 
-#include "certify/file_names.h"
+#include "base/file_names.h"
 #include "las/line_source.h"
-#include "las/text_utils.h"
+#include "base/text_utils.h"
 
 namespace korrivan::las {
+
+using namespace korrivan::base;
 
 TitleParts parseSectionTitle(std::string_view line) {
   TitleParts t;
@@ -93,7 +95,7 @@ bool SectionDirectory::isFresh(const std::string& fileName, float version) const
 }
 
 bool SectionDirectory::scan(const std::string& fileName, float version) {
-  if (!certify::fileExists(fileName)) return false;
+  if (!base::fileExists(fileName)) return false;
   try {
     LineSource src(fileName);
     fileSize_ = src.fileSize();
@@ -178,7 +180,7 @@ bool SectionDirectory::locateMainSections(const std::string& fileName, float ver
   parameterSectionName = pick("Parameter", "Log_Parameter");
   mainSectionsFound = v3 ? !(curveSectionName.empty() && dataSectionName.empty() && parameterSectionName.empty())
                          : !(curveSectionName.empty() && dataSectionName.empty());
-  return certify::fileExists(fileName);
+  return base::fileExists(fileName);
 }
 
 const SectionRow* SectionDirectory::find(std::string_view name) const {

@@ -1,6 +1,6 @@
 #include "run/certification.h"
 
-#include "certify/drivers.h"
+#include "run/drivers.h"
 #include "certify/prechecks.h"
 #include "certify/report.h"
 #include "certify/session.h"

@@ -7,18 +7,18 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "certify/file_names.h"
-#include "certify/run_error.h"
+#include "base/file_names.h"
+#include "base/run_error.h"
 #include "certify/run_hooks.h"
 #include "las/line_parser.h"
 #include "las/line_source.h"
 #include "las/section_directory.h"
-#include "las/text_utils.h"
+#include "base/text_utils.h"
 
 namespace korrivan::tools {
 
-using certify::FileOp;
-using certify::RunError;
+using base::FileOp;
+using base::RunError;
 
 ssize_t WriteLayer::writeAt(int fd, const char* data, std::size_t size, off_t offset) {
   return ::pwrite(fd, data, size, offset);
@@ -85,7 +85,7 @@ void overwriteInPlace(const std::string& fileName, const Target& target, const s
   if (f.fd < 0) throw RunError::fromErrno(errno, FileOp::Write);
   std::string current(target.line.size(), '\0');
   ssize_t n = ::pread(f.fd, current.data(), current.size(), static_cast<off_t>(target.start));
-  if (n != static_cast<ssize_t>(current.size()) || current != target.line) throw RunError(certify::err::PathFileAccess);
+  if (n != static_cast<ssize_t>(current.size()) || current != target.line) throw RunError(base::err::PathFileAccess);
   writeAll(io, f.fd, newLine, static_cast<off_t>(target.start));
   if (io.sync(f.fd) != 0) throw RunError::fromErrno(errno, FileOp::Write);
   int fd = f.fd;
@@ -97,7 +97,7 @@ void overwriteInPlace(const std::string& fileName, const Target& target, const s
 // line in place of the target, and renames it over the original.
 void rewriteWholeFile(const std::string& fileName, const Target& target, const std::string& newLine, WriteLayer& io) {
   const FileIdentity before = identityOf(fileName);
-  std::string folder = certify::folderOfPath(fileName);
+  std::string folder = base::folderOfPath(fileName);
   std::string pattern = (folder.empty() ? std::string(".") : folder) + "/.korrivan-rewrite-XXXXXX";
   Fd tmp;
   tmp.fd = ::mkstemp(pattern.data());
@@ -115,7 +115,7 @@ void rewriteWholeFile(const std::string& fileName, const Target& target, const s
       out.clear();
     };
     while (src.next(line)) {
-      if (src.truncated()) throw RunError(certify::err::Overflow);  // a line too long to copy faithfully
+      if (src.truncated()) throw RunError(base::err::Overflow);  // a line too long to copy faithfully
       if (src.lineStart() == target.start)
         out += newLine;
       else
@@ -129,7 +129,7 @@ void rewriteWholeFile(const std::string& fileName, const Target& target, const s
     tmp.fd = -1;
     if (::close(fd) != 0) throw RunError::fromErrno(errno, FileOp::Write);
     // The original must still be the file that was read.
-    if (!(identityOf(fileName) == before)) throw RunError(certify::err::PathFileAccess);
+    if (!(identityOf(fileName) == before)) throw RunError(base::err::PathFileAccess);
     if (io.replace(tmpName, fileName) != 0) throw RunError::fromErrno(errno, FileOp::Write);
   } catch (...) {
     ::unlink(tmpName.c_str());
@@ -145,8 +145,8 @@ void rewriteWholeFile(const std::string& fileName, const Target& target, const s
 
 std::string formatHeaderLine(std::string_view mnemonic, std::string_view unit, std::string_view value,
                              std::string_view description, int dot, int colon, int valueColumn) {
-  const std::string_view m = las::trimSpaces(mnemonic), u = las::trimSpaces(unit), v = las::trimSpaces(value),
-                         d = las::trimSpaces(description);
+  const std::string_view m = base::trimSpaces(mnemonic), u = base::trimSpaces(unit), v = base::trimSpaces(value),
+                         d = base::trimSpaces(description);
   const int ml = static_cast<int>(m.size()), ul = static_cast<int>(u.size()), vl = static_cast<int>(v.size());
   for (bool changed = true; changed;) {
     changed = false;
@@ -174,15 +174,15 @@ std::string formatHeaderLine(std::string_view mnemonic, std::string_view unit, s
   place(dot, ".");
   place(colon, ":");
   place(colon + 1, d);
-  return std::string(las::trimTrailingSpaces(line));
+  return std::string(base::trimTrailingSpaces(line));
 }
 
 EditResult editHeaderLine(const EditRequest& request, las::SectionDirectory& directory, certify::RunHooks& hooks,
                           WriteLayer& io) {
-  if (!certify::fileExists(request.fileName)) return EditResult::Refused;
-  const std::string section = las::toUpper(request.sectionName);
-  const std::string mnemonic = las::toUpper(request.mnemonic);
-  if (section == "A" || las::trimSpaces(mnemonic).empty()) return EditResult::NotEdited;
+  if (!base::fileExists(request.fileName)) return EditResult::Refused;
+  const std::string section = base::toUpper(request.sectionName);
+  const std::string mnemonic = base::toUpper(request.mnemonic);
+  if (section == "A" || base::trimSpaces(mnemonic).empty()) return EditResult::NotEdited;
 
   las::LineSource src(request.fileName);
   if (!section.empty()) {
@@ -196,10 +196,10 @@ EditResult editHeaderLine(const EditRequest& request, las::SectionDirectory& dir
   bool found = false;
   while (src.next(line)) {
     if (src.position() >= size) return EditResult::NotEdited;
-    if (section.empty() ? las::icontains(line, "~A") : line.find('~') != std::string_view::npos)
+    if (section.empty() ? base::icontains(line, "~A") : line.find('~') != std::string_view::npos)
       return EditResult::NotEdited;
     if (las::classifyLine(line) != las::LineKind::ParameterLine) continue;
-    if (!las::iequals(las::trimSpaces(las::before(line, '.')), mnemonic)) continue;
+    if (!base::iequals(base::trimSpaces(base::before(line, '.')), mnemonic)) continue;
     target.line = std::string(line);
     target.start = src.lineStart();
     found = true;
@@ -222,7 +222,7 @@ EditResult editHeaderLine(const EditRequest& request, las::SectionDirectory& dir
 
   const std::string& old = target.line;
   std::string parts[4] = {las::getMnemonic(old), las::getUnit(old), las::getValue(old), las::getDescription(old)};
-  switch (las::toUpperAscii(request.field)) {
+  switch (base::toUpperAscii(request.field)) {
     case 'M': parts[0] = request.newText; break;
     case 'U': parts[1] = request.newText; break;
     case 'V': parts[2] = request.newText; break;
@@ -232,7 +232,7 @@ EditResult editHeaderLine(const EditRequest& request, las::SectionDirectory& dir
   const int dot = static_cast<int>(las::firstPos(old, '.'));
   const int colon = static_cast<int>(las::firstPos(old, ':'));
   const std::string oldValue = las::getValue(old);
-  std::size_t valueAt = oldValue.empty() ? std::string::npos : las::ifind(old, oldValue);
+  std::size_t valueAt = oldValue.empty() ? std::string::npos : base::ifind(old, oldValue);
   int valueColumn =
       valueAt == std::string::npos ? ((section == "P" || section == "W") ? 16 : 17) : static_cast<int>(valueAt) + 1;
   std::string newLine = formatHeaderLine(parts[0], parts[1], parts[2], parts[3], dot, colon, valueColumn);

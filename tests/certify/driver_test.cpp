@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "certify/drivers.h"
+#include "run/drivers.h"
 #include "certify/report.h"
 #include "support/las_fixture.h"
 

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/batch_run.h"
+#include "run/batch_run.h"
 #include "certify/prechecks.h"
 #include "certify/run_hooks.h"
 #include "certify/session.h"
@@ -40,7 +40,7 @@ std::string verdictOf(const fs::path& original, const test::ScratchDir& dir) {
   session.logFileName = report.string();
   session.batch = true;
   certify::SilentHooks hooks;
-  app::doBatchMode(session, hooks);
+  run::doBatchMode(session, hooks);
 
   const std::string name = fs::relative(original, KORRIVAN_CORPUS).string();
   const std::string version =

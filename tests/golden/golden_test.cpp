@@ -17,7 +17,7 @@
 #include <fstream>
 #include <regex>
 
-#include "app/batch_run.h"
+#include "run/batch_run.h"
 #include "certify/run_hooks.h"
 #include "certify/session.h"
 #include "support/las_fixture.h"
@@ -54,7 +54,7 @@ std::string certifyCase(const fs::path& original, const test::ScratchDir& dir) {
   session.batch = true;
   session.doWrap = las.stem().string().ends_with("_W");  // the /W switch
   certify::SilentHooks hooks;
-  app::doBatchMode(session, hooks);
+  run::doBatchMode(session, hooks);
 
   std::string out;
   if (!fs::exists(session.logFileName)) {

@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "certify/certify_run.h"
+#include "checks/certify_run.h"
 #include "certify/run_hooks.h"
 #include "checks/family.h"
 #include "support/las_fixture.h"
@@ -22,7 +22,7 @@ std::pair<certify::FamilyResult, certify::OutcomeSlots> runFamilyOn(const Scratc
   s.lasFileName = dir.writeLas("family.las", lines);
   s.detectedVersion = 3.0f;
   certify::SilentHooks hooks;
-  certify::CertifyRun run(s, hooks);
+  checks::CertifyRun run(s, hooks);
   run.delimiter = delimiter;
   run.directory.locateMainSections(s.lasFileName, 3.0f);
   certify::OutcomeSlots slots;

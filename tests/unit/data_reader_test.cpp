@@ -1,5 +1,5 @@
 // Wrap detection, first data lines and the column-count walk.
-#include "certify/run_error.h"
+#include "base/run_error.h"
 #include "las/data_reader.h"
 #include "las/line_source.h"
 
@@ -194,8 +194,8 @@ TEST(LineSourceFiles, PipesAndFoldersAreRefused) {
   ScratchDir dir;
   std::string pipe = (dir.path() / "pipe.las").string();
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-  EXPECT_THROW(LineSource{pipe}, korrivan::certify::RunError);
-  EXPECT_THROW(LineSource{dir.path().string()}, korrivan::certify::RunError);
+  EXPECT_THROW(LineSource{pipe}, korrivan::base::RunError);
+  EXPECT_THROW(LineSource{dir.path().string()}, korrivan::base::RunError);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // File-name helpers.
-#include "certify/file_names.h"
+#include "base/file_names.h"
 
 #include <gtest/gtest.h>
 

@@ -8,8 +8,8 @@
 
 #include <filesystem>
 
-#include "certify/drivers.h"
-#include "certify/run_error.h"
+#include "run/drivers.h"
+#include "base/run_error.h"
 #include "certify/run_hooks.h"
 #include "checks/family.h"
 #include "las/parsed_section.h"
@@ -152,7 +152,7 @@ TEST(HeaderLineEditor, FailedRewriteLeavesTheOriginalByteForByte) {
     const std::string before = readFile(file);
     Editor e;
     FailingLayer layer(step);
-    EXPECT_THROW(e.edit(file, "STOP", 'V', "1500.50000", "Well", layer), certify::RunError);
+    EXPECT_THROW(e.edit(file, "STOP", 'V', "1500.50000", "Well", layer), base::RunError);
     EXPECT_EQ(readFile(file), before);
     std::size_t entries = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path())) (void)entry, ++entries;
@@ -165,7 +165,7 @@ TEST(HeaderLineEditor, FailedInPlaceWriteIsReported) {
   std::string file = dir.writeLas("w.las", wellFile(kStop));
   Editor e;
   FailingLayer layer(FailingLayer::Step::Sync);
-  EXPECT_THROW(e.edit(file, "STOP", 'V', "1500.50000", "Well", layer), certify::RunError);
+  EXPECT_THROW(e.edit(file, "STOP", 'V', "1500.50000", "Well", layer), base::RunError);
 }
 
 TEST(HeaderLineEditor, ReadOnlyFolderRefusesTheRewrite) {
@@ -180,7 +180,7 @@ TEST(HeaderLineEditor, ReadOnlyFolderRefusesTheRewrite) {
   ::chmod((dir.path() / "ro").c_str(), 0555);
   if (::access((dir.path() / "ro").c_str(), W_OK) == 0) GTEST_SKIP() << "running with rights that ignore folder modes";
   Editor e;
-  EXPECT_THROW(e.edit(file, "STOP", 'V', "1500.50000", "Well"), certify::RunError);
+  EXPECT_THROW(e.edit(file, "STOP", 'V', "1500.50000", "Well"), base::RunError);
   EXPECT_EQ(readFile(file), before);
 }
 
@@ -206,7 +206,7 @@ TEST(HeaderLineEditor, TargetReplacedDuringTheRewriteIsNotOverwritten) {
   std::string file = dir.writeLas("w.las", wellFile(" STOP    .M  -999.25  :STOP DEPTH"));
   Editor e;
   ReplacingLayer layer(file);
-  EXPECT_THROW(e.edit(file, "STOP", 'V', "1500.50000", "Well", layer), certify::RunError);
+  EXPECT_THROW(e.edit(file, "STOP", 'V', "1500.50000", "Well", layer), base::RunError);
   EXPECT_EQ(readFile(file), "someone else's content\r\n");
 }
 
@@ -296,7 +296,7 @@ TEST(NullStopRepair, FailedRepairIsExplainedAndStopsTheFamily) {
   s.lasFileName = file;
   s.detectedVersion = 2.0f;
   RecordingHooks hooks;
-  certify::CertifyRun run(s, hooks);
+  checks::CertifyRun run(s, hooks);
   run.directory.locateMainSections(file, 2.0f);
   las::parseSection(run.directory, run.wellSection, "Well", run.lineRules());
   las::parseSection(run.directory, run.curveSection, "Curve", run.lineRules());

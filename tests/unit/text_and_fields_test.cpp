@@ -4,7 +4,7 @@
 #include <charconv>
 
 #include "las/line_parser.h"
-#include "las/text_utils.h"
+#include "base/text_utils.h"
 
 using namespace korrivan::las;
 

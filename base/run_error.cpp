@@ -1,9 +1,9 @@
-#include "certify/run_error.h"
+#include "base/run_error.h"
 
 #include <cerrno>
 #include <new>
 
-namespace korrivan::certify {
+namespace korrivan::base {
 
 std::string errorText(int number) {
   switch (number) {
@@ -68,4 +68,4 @@ PendingError pendingError(const std::exception& e) {
   return {err::InvalidCall, errorText(err::InvalidCall)};
 }
 
-}  // namespace korrivan::certify
+}  // namespace korrivan::base

@@ -1,12 +1,12 @@
-#include "certify/drivers.h"
+#include "run/drivers.h"
 
 #include <cmath>
 
 #include "certify/command_log.h"
 #include "checks/family.h"
-#include "las/text_utils.h"
+#include "base/text_utils.h"
 
-namespace korrivan::certify {
+namespace korrivan::run {
 
 namespace {
 
@@ -212,7 +212,7 @@ public:
 
     slots = slotsForGroup(table_, 5);
     FamilyResult well = runFamily(checks::checkWellSectionV2, run_, slots);
-    if (las::trimSpaces(slots[1]).empty() && !slots[2].empty()) {
+    if (base::trimSpaces(slots[1]).empty() && !slots[2].empty()) {
       // A failure of the country-specific mnemonics alone is recorded and the run goes on.
       table_.outcome(5, 2) = slots[2];
       well = FamilyResult::AllPassed;
@@ -243,7 +243,7 @@ private:
     }
     if (run_.hooks.interactive()) showGroupProgress(run_.hooks, number, 7);
     recordByResult(table_, number, result, slots);
-    const bool onlyCountryFailed = table_.outcome(5, 1).empty() && !las::trimSpaces(table_.outcome(5, 2)).empty();
+    const bool onlyCountryFailed = table_.outcome(5, 1).empty() && !base::trimSpaces(table_.outcome(5, 2)).empty();
     if (!onlyCountryFailed && anyCheckFailed(table_)) throw EndRun{RunResult::Completed};
   }
 
@@ -273,4 +273,4 @@ RunResult aaCertify2(Session& session, RunHooks& hooks) {
   return aaCertify2(run);
 }
 
-}  // namespace korrivan::certify
+}  // namespace korrivan::run

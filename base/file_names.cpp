@@ -1,4 +1,4 @@
-#include "certify/file_names.h"
+#include "base/file_names.h"
 
 #include <glob.h>
 #include <sys/stat.h>
@@ -6,9 +6,9 @@
 
 #include <cstdio>
 
-#include "las/text_utils.h"
+#include "base/text_utils.h"
 
-namespace korrivan::certify {
+namespace korrivan::base {
 
 std::size_t fileNameStart(std::string_view path) {
   std::size_t p = path.find_last_of("/\\");
@@ -41,8 +41,8 @@ bool fileExists(const std::string& name) {
 }
 
 std::string changeExtension(const std::string& name, const std::string& extension) {
-  if (las::trimSpaces(name).empty()) return name;
-  std::string separator = las::trimSpaces(extension).empty() ? "" : ".";
+  if (base::trimSpaces(name).empty()) return name;
+  std::string separator = base::trimSpaces(extension).empty() ? "" : ".";
   std::size_t start = fileNameStart(name);
   std::size_t dot = name.rfind('.');
   if (dot != std::string::npos && dot >= start) return name.substr(0, dot) + separator + extension;
@@ -61,4 +61,4 @@ bool testFileSpec(const std::string& name) {
   return true;
 }
 
-}  // namespace korrivan::certify
+}  // namespace korrivan::base

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace korrivan::las {
+namespace korrivan::base {
 
 std::string_view trimSpaces(std::string_view s);
 std::string_view trimLeadingSpaces(std::string_view s);
@@ -50,4 +50,4 @@ std::vector<std::string> splitAtEvery(std::string_view s, char delimiter);
 // Replaces every occurrence of `from` by `to`.
 std::string replaceAll(std::string_view s, std::string_view from, std::string_view to);
 
-}  // namespace korrivan::las
+}  // namespace korrivan::base

@@ -4,14 +4,14 @@
 #include <cstdint>
 #include <string>
 
-#include "certify/run_error.h"
+#include "base/run_error.h"
 #include "certify/run_hooks.h"
 #include "certify/session.h"
 #include "las/data_reader.h"
 #include "las/parsed_section.h"
 #include "las/section_directory.h"
 
-namespace korrivan::certify {
+namespace korrivan::checks {
 
 struct CertifyRun {
   CertifyRun(Session& s, RunHooks& h) : session(s), hooks(h), fileName(s.lasFileName), version(s.detectedVersion) {}
@@ -54,4 +54,4 @@ struct CertifyRun {
   }
 };
 
-}  // namespace korrivan::certify
+}  // namespace korrivan::checks

@@ -1,6 +1,6 @@
 #pragma once
-// The batch road: validate the command line, certify the one LAS file and
-// write the report to the log file; every message goes to the command log.
+// The batch command line: the LAS file name, the log file name and the /W
+// switch, validated in order; then the batch run.
 #include <string>
 
 #include "certify/run_hooks.h"
@@ -11,9 +11,5 @@ namespace korrivan::app {
 // Runs the command-line steps for a non-empty command line (the program's
 // arguments joined with single blanks).
 void runCommandLine(certify::Session& session, const std::string& commandLine, certify::RunHooks& hooks);
-
-// Certifies session.lasFileName and writes the outcome to session.logFileName.
-// Never raises an error to its caller.
-void doBatchMode(certify::Session& session, certify::RunHooks& hooks);
 
 }  // namespace korrivan::app

@@ -1,10 +1,10 @@
-#include "las/text_utils.h"
+#include "base/text_utils.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 
-namespace korrivan::las {
+namespace korrivan::base {
 
 std::string_view trimLeadingSpaces(std::string_view s) {
   std::size_t b = s.find_first_not_of(' ');
@@ -204,4 +204,4 @@ std::string replaceAll(std::string_view s, std::string_view from, std::string_vi
   return out;
 }
 
-}  // namespace korrivan::las
+}  // namespace korrivan::base

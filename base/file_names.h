@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace korrivan::certify {
+namespace korrivan::base {
 
 // True when the name is not empty and names a regular, non-hidden file (a file
 // whose own name begins with "." counts as hidden). A name with wildcard
@@ -25,4 +25,4 @@ std::size_t fileNameStart(std::string_view path);
 std::string folderOfPath(std::string_view path);
 std::string nameOfPath(std::string_view path);
 
-}  // namespace korrivan::certify
+}  // namespace korrivan::base

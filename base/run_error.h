@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace korrivan::certify {
+namespace korrivan::base {
 
 // The classic error numbers the program quotes.
 namespace err {
@@ -64,4 +64,4 @@ struct PendingError {
 };
 PendingError pendingError(const std::exception& e);
 
-}  // namespace korrivan::certify
+}  // namespace korrivan::base
