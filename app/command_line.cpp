@@ -18,7 +18,7 @@ namespace {
 // A validation failure: the message has been logged; the error exit follows.
 struct ValidationFailure {};
 
-std::string unquoted(const std::string& word) {
+std::string unquoted(std::string_view word) {
   std::string out;
   for (char c : word)
     if (c != '"') out += c;
@@ -26,6 +26,26 @@ std::string unquoted(const std::string& word) {
 }
 
 void logError(const Session& session, const std::string& message) { appendCommandLog(session, "Error:" + message); }
+
+// Both names of the command line refer to one file: equal without regard to
+// case, or the same file by identity (links and other spellings followed).
+bool sameAsLasFile(const Session& session, const std::string& logName) {
+  return base::iequals(session.lasFileName, logName) || base::namesSameFile(session.lasFileName, logName);
+}
+
+void refuseSameFile(const Session& session) {
+  appendCommandLog(session,
+                   "Error: LAS file name and Log file are the same. Log file must be different. No processing is "
+                   "possible");
+  throw ValidationFailure{};
+}
+
+// "/W" as a word of its own after the two names, in any case.
+bool wrapSwitchGiven(const std::vector<std::string>& words) {
+  for (std::size_t i = 2; i < words.size(); ++i)
+    if (base::iequals(unquoted(words[i]), "/W")) return true;
+  return false;
+}
 
 }  // namespace
 
@@ -48,19 +68,16 @@ void runCommandLine(Session& session, const std::string& commandLine, RunHooks& 
       throw ValidationFailure{};
     }
     session.lasFileName = lasName;
-    session.doWrap = base::icontains(trimmed, " /W");
+    session.doWrap = wrapSwitchGiven(words);
     session.logFileName = logName;
+    // Decided before anything is opened: proving the log name must never touch the LAS file.
+    if (sameAsLasFile(session, session.logFileName)) refuseSameFile(session);
     if (!testFileSpec(session.logFileName)) {
       logError(session, "Log file name, " + session.logFileName +
                             " is not a valid file name or could not be opened where indicated. Log file was written as "
                             "LAS filename with .log extension to LAS file path.");
       session.logFileName = changeExtension(session.lasFileName, "log");
-    }
-    if (base::iequals(session.lasFileName, session.logFileName)) {
-      appendCommandLog(session,
-                       "Error: LAS file name and Log file are the same. Log file must be different. No processing is "
-                       "possible");
-      throw ValidationFailure{};
+      if (sameAsLasFile(session, session.logFileName)) refuseSameFile(session);
     }
     run::doBatchMode(session, hooks);
     return;

@@ -56,6 +56,10 @@ private:
   std::string text_;
 };
 
+// Thrown through a run when the user confirmed the cancel question; not a
+// run-time error, so that no handler of errors takes it for one.
+struct RunCancelled {};
+
 // The error pending in a catch block, in classic terms: a RunError keeps its
 // number; any other exception becomes the "Invalid procedure call" error.
 struct PendingError {

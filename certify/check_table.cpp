@@ -119,6 +119,17 @@ void fillCheckCatalogue(CheckTables& tables, std::string_view dataSectionName, b
   fillVersion2Catalogue(tables.v2, doWrap);
 }
 
+CheckTable catalogueTable(CatalogueKind kind, std::string_view dataSectionName, bool doWrap) {
+  if (kind == CatalogueKind::Version3) {
+    CheckTable table(9);
+    fillVersion3Catalogue(table, dataSectionName);
+    return table;
+  }
+  CheckTable table(7);
+  fillVersion2Catalogue(table, doWrap);
+  return table;
+}
+
 void recordGroupResults(CheckTable& table, int group, const OutcomeSlots& slots) {
   for (int k = 1; k <= kLastRow; ++k) table.outcome(group, k) = slots[static_cast<std::size_t>(k)];
 }

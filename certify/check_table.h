@@ -18,7 +18,7 @@ inline constexpr int kLastRow = 15;
 
 // The fifteen text slots a driver hands to a check family; index 0 is unused
 // so that slot k is row k of the group.
-using OutcomeSlots = std::array<std::string, kRows>;
+using OutcomeSlots = std::array<OutcomeSlot, kRows>;
 
 class CheckTable {
 public:
@@ -53,6 +53,13 @@ struct CheckTables {
 // left as they are. The version 3.0 group 6 names carry the data section's
 // name; the 1.2/2.0 WRAP line-length row exists only with doWrap on.
 void fillCheckCatalogue(CheckTables& tables, std::string_view dataSectionName, bool doWrap);
+
+enum class CatalogueKind { Version3, Version2 };
+
+// A table holding the catalogue of that kind, every outcome "" (passed):
+// the version 3.0 group 6 names carry the data section's name; the 1.2/2.0
+// WRAP line-length row exists only with doWrap on.
+CheckTable catalogueTable(CatalogueKind kind, std::string_view dataSectionName, bool doWrap);
 
 // Copies slots 1-15 into the outcome cells of the group, empty ones included.
 void recordGroupResults(CheckTable& table, int group, const OutcomeSlots& slots);

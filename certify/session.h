@@ -1,10 +1,11 @@
 #pragma once
 // The program state that lives for the whole process: the names of the
-// current run, the options, the detected version and both check tables.
+// current run, the options and the detected version. The outcome of a run
+// is not kept here: a certification is a value its front end receives.
 // One Session is made by main and passed by reference; tests make their own.
 #include <string>
 
-#include "certify/check_table.h"
+#include "certify/command_log.h"
 
 namespace korrivan::certify {
 
@@ -25,16 +26,13 @@ struct Session {
   float detectedVersion = kVersionUnknown;
   std::string dlmValue;
 
-  CheckTables tables;
-
   // Folder of the running program: command.log, help and documents.
   std::string programFolder;
   // Caption of the main window's status label, the last field of each
   // command-log context line.
   std::string statusText = "Korrivan";
 
-  CheckTable& runTable() { return tables.forVersion(detectedVersion); }
-  const CheckTable& runTable() const { return tables.forVersion(detectedVersion); }
+  CommandLogContext logContext() const { return {programFolder, lasFileName, logFileName, statusText}; }
 };
 
 }  // namespace korrivan::certify

@@ -55,28 +55,28 @@ std::string recordText(las::LineSource& src, std::int64_t recordStart, int lines
 
 }  // namespace
 
-FamilyResult checkAsciiSection(CertifyRun& run, OutcomeSlots& slots) {
+FamilyResult checkAsciiSection(const FileView& file, Handover& handover, OutcomeSlots& slots) {
   for (int k = 1; k <= 4; ++k) slots[static_cast<std::size_t>(k)].clear();
-  const bool wrapped = !base::iequals(run.wrapValue, "NO");
+  const bool wrapped = !base::iequals(handover.wrapValue, "NO");
   // The line-length limits are part of the certification only while the
   // WRAP line-length check is in the catalogue.
-  const bool checkLengths = run.session.doWrap;
-  const int linesPerDepth = run.linesPerDepth > 0 ? run.linesPerDepth : 1;
+  const bool checkLengths = file.doWrap;
+  const int linesPerDepth = handover.linesPerDepth > 0 ? handover.linesPerDepth : 1;
 
-  ParsedSections parsed(run);
-  for (const las::SectionRow& d : run.directory.rows()) {
+  ParsedSections parsed(file);
+  for (const las::SectionRow& d : file.directory.rows()) {
     if (d.kind != las::SectionKind::Data) continue;
     const las::ParsedSection& curve = parsed.get(d.association);
     const std::int64_t n = static_cast<std::int64_t>(curve.lineCount());
-    const std::int64_t k = run.valuesPerDepth;
+    const std::int64_t k = handover.valuesPerDepth;
     if (n != k) {
       slots[1] = "~" + d.association + " has " + std::to_string(n) + " channel descriptions while ~" + d.name +
                  " 1st line has " + std::to_string(k) + " delimited channels. ";
       return FamilyResult::Record;
     }
-    auto start = run.directory.sectionStart(d.name);
+    auto start = file.directory.sectionStart(d.name);
     if (!start) return FamilyResult::InternalError;
-    las::LineSource src(run.fileName);
+    las::LineSource src(file.fileName);
     src.seek(*start);
     std::string_view line;
     bool stop = false;
@@ -123,7 +123,7 @@ FamilyResult checkAsciiSection(CertifyRun& run, OutcomeSlots& slots) {
     if (!slots[2].empty() || !slots[4].empty()) return resultFromSlots(slots);
   }
 
-  const auto& rows = run.directory.rows();
+  const auto& rows = file.directory.rows();
   if (!rows.empty()) {
     const std::string& last = rows.back().name;
     if (!base::istartsWith(last, "A") && !base::iequals(last, "Ascii"))

@@ -20,6 +20,17 @@ std::string lineImage(const las::LasLineParts& row) {
   return row.mnemonic + "." + row.unit + "    " + row.value + " : " + row.description + " | " + row.association;
 }
 
+// Findings about a header line carry the line's number and its image.
+void addLineFinding(OutcomeSlot& slot, const std::string& message, const std::string& separator,
+                    const las::LasLineParts& row) {
+  const std::string image = lineImage(row);
+  slot.append(message + separator + image + "\r\n", message, row.line, image);
+}
+
+void addCircleFinding(OutcomeSlot& slot, const las::LasLineParts& row) {
+  addLineFinding(slot, "Circular Association at line:", " \r\n", row);
+}
+
 }  // namespace
 
 int findMnemonicRow(const std::vector<las::LasLineParts>& table, std::string_view mnemonic) {
@@ -120,7 +131,7 @@ std::vector<int> circleReports(const AssociationTable& t) {
 // passed, each between spaces; a row whose first item stands in the chain
 // closes a circle. Used for rows with several items, whose later walks see
 // the rows of the earlier ones, and for names with spaces.
-void walkAsWritten(const AssociationTable& t, std::size_t r, std::string& out) {
+void walkAsWritten(const AssociationTable& t, std::size_t r, OutcomeSlot& out) {
   std::string chain = base::toUpper(t.row(r).mnemonic);
   for (std::string x : t.items(r)) {
     for (std::size_t steps = 0; steps <= t.size(); ++steps) {
@@ -129,7 +140,7 @@ void walkAsWritten(const AssociationTable& t, std::size_t r, std::string& out) {
       const las::LasLineParts& row = t.row(static_cast<std::size_t>(d));
       const std::string& f = t.items(static_cast<std::size_t>(d)).front();
       if (chain.find(" " + base::toUpper(f) + " ") != std::string::npos) {
-        appendFinding(out, "Circular Association at line: \r\n" + lineImage(row) + "\r\n");
+        addCircleFinding(out, row);
         break;
       }
       chain += " " + base::toUpper(row.mnemonic) + " ";
@@ -140,27 +151,27 @@ void walkAsWritten(const AssociationTable& t, std::size_t r, std::string& out) {
 
 }  // namespace
 
-FamilyResult checkAssociations(CertifyRun& run, OutcomeSlots& slots) {
+FamilyResult checkAssociations(const FileView& file, Handover&, OutcomeSlots& slots) {
   std::vector<las::LasLineParts> rows(1);
-  for (const las::SectionRow& s : run.directory.rows()) {
+  for (const las::SectionRow& s : file.directory.rows()) {
     if (s.kind != las::SectionKind::Header && s.kind != las::SectionKind::Definition &&
         s.kind != las::SectionKind::Parameter)
       continue;
     las::ParsedSection section;
-    las::parseSection(run.directory, section, s.name, run.lineRules());
+    las::parseSection(file.directory, section, s.name, file.lineRules());
     rows.insert(rows.end(), section.rows.begin() + 1, section.rows.end());
   }
-  const AssociationTable table(std::move(rows), run.delimiter);
+  const AssociationTable table(std::move(rows), file.delimiter);
   slots[1] = slots[2] = "";
 
   for (std::size_t r = 1; r < table.size(); ++r) {
     for (const std::string& item : table.items(r)) {
       int found = table.find(item);
       if (found == -1)
-        appendFinding(slots[1], "Association mnemonic " + item + " not found in file. Line was :\r\n" +
-                                    lineImage(table.row(r)) + "\r\n");
+        addLineFinding(slots[1], "Association mnemonic " + item + " not found in file. Line was :", "\r\n",
+                       table.row(r));
       else if (found == static_cast<int>(r))
-        appendFinding(slots[2], "Line was like : " + lineImage(table.row(r)) + "\r\n");
+        addLineFinding(slots[2], "Line was like :", " ", table.row(r));
     }
   }
 
@@ -175,10 +186,7 @@ FamilyResult checkAssociations(CertifyRun& run, OutcomeSlots& slots) {
     if (graph && items.size() == 1) {
       int d = table.find(items.front());
       if (table.associated(d) && reports[static_cast<std::size_t>(d)] != -1)
-        appendFinding(slots[2],
-                      "Circular Association at line: \r\n" +
-                          lineImage(table.row(static_cast<std::size_t>(reports[static_cast<std::size_t>(d)]))) +
-                          "\r\n");
+        addCircleFinding(slots[2], table.row(static_cast<std::size_t>(reports[static_cast<std::size_t>(d)])));
       continue;
     }
     if (budget < table.size()) break;

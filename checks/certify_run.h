@@ -1,57 +1,70 @@
 #pragma once
-// The state of one certification run, handed by reference to the driver and
-// to every check family.
+// What a check family receives: a read-only view of the file, built by the
+// run layer before the families run, and the values families hand on to
+// later families and to the run layer.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "base/run_error.h"
-#include "certify/run_hooks.h"
-#include "certify/session.h"
 #include "las/data_reader.h"
 #include "las/parsed_section.h"
+#include "las/section_cursor.h"
 #include "las/section_directory.h"
 
 namespace korrivan::checks {
 
-struct CertifyRun {
-  CertifyRun(Session& s, RunHooks& h) : session(s), hooks(h), fileName(s.lasFileName), version(s.detectedVersion) {}
-
-  Session& session;
-  RunHooks& hooks;
-
+// The file as the families see it.
+struct FileView {
   std::string fileName;
-  float version;
-  char delimiter = ' ';
-  std::string wrapValue;
+  float version = -999.25f;
+  char delimiter = ' ';  // the run's data delimiter: ' ', ',' or a tab
+  bool doWrap = false;   // the 1.2/2.0 WRAP line-length check is in the catalogue
 
   las::SectionDirectory directory;
   las::ParsedSection versionSection;
   las::ParsedSection wellSection;
-  std::string wellSectionName = "Well";  // "W" when a 1.2/2.0 file titles it so
+  std::string wellSectionName = "Well";  // the name the file gives it ("W" in many 1.2/2.0 files)
   las::ParsedSection curveSection;
   las::ParsedSection parameterSection;
-  las::CurveTable curves;
 
-  // Looked up in the parsed ~Well section after the well family; " " when absent.
-  std::string strt = " ", stop = " ", step = " ", nullValue = " ";
-  // Country code handed over by the ~Well family.
-  std::string ctry;
+  // Lets window events run during long walks; throws RunCancelled when the
+  // user confirmed a cancel request.
+  las::RunPoll poll;
 
-  // Line structure of the ~ASCII section (versions 1.2/2.0), found by the
+  las::LineRules lineRules() const { return {delimiter, version}; }
+  las::DataReadContext dataContext() const { return las::DataReadContext{directory, delimiter, poll}; }
+};
+
+// A ~Well STOP that holds the NULL value of a real-time file, and the last
+// index read from the data that the run layer may write in its place.
+struct StopRepairRequest {
+  std::string nullStop;  // the STOP value as found
+  double lastIndex = 0;
+};
+
+// Values a family hands on.
+struct Handover {
+  std::string wrapValue;  // the ~Version family's WRAP value
+
+  // The line structure of the ~ASCII section (versions 1.2/2.0), found by the
   // line syntax family and used by the ~ASCII family.
   int linesPerDepth = 0;
   std::int64_t valuesPerDepth = 0;
 
-  // The run-time error that stopped a family, for the command log.
-  PendingError familyError;
+  // Looked up in the parsed ~Well section after the well family; " " when absent.
+  std::string strt = " ", stop = " ", step = " ", nullValue = " ";
 
-  las::LineRules lineRules() const { return {delimiter, version}; }
-  las::DataReadContext dataContext() {
-    return las::DataReadContext{directory, delimiter, [this] {
-                                  hooks.letEventsRun();
-                                  return hooks.cancelRequested();
-                                }};
-  }
+  // Added to the name of the country-specific check in this run
+  // (" (CDN Requirements)", " (USA Requirements)").
+  std::string countryRequirement;
+
+  // Set by the index range family when STOP holds the NULL value and the
+  // last index can replace it.
+  std::optional<StopRepairRequest> stopRepair;
+
+  // The run-time error that stopped a family, for the command log.
+  base::PendingError familyError;
 };
 
 }  // namespace korrivan::checks

@@ -72,13 +72,13 @@ std::size_t formatParts(const std::string& format) {
 
 }  // namespace
 
-FamilyResult checkColumnData(CertifyRun& run, OutcomeSlots& slots) {
-  const char delimiter = run.delimiter == '\0' ? ' ' : run.delimiter;
+FamilyResult checkColumnData(const FileView& file, Handover&, OutcomeSlots& slots) {
+  const char delimiter = file.delimiter == '\0' ? ' ' : file.delimiter;
   bool first = true;
   std::int64_t k = 0;  // kept from the previous section when a first line holds no delimiter
-  las::DataReadContext ctx = run.dataContext();
-  ParsedSections parsed(run);
-  for (const las::SectionRow& d : run.directory.rows()) {
+  las::DataReadContext ctx = file.dataContext();
+  ParsedSections parsed(file);
+  for (const las::SectionRow& d : file.directory.rows()) {
     if (d.kind != las::SectionKind::Data) continue;
     if (first) slots[1] = slots[2] = slots[3] = "";
     first = false;
@@ -109,13 +109,13 @@ FamilyResult checkColumnData(CertifyRun& run, OutcomeSlots& slots) {
   return resultFromSlots(slots);
 }
 
-FamilyResult checkArrayChannels(CertifyRun& run, OutcomeSlots& slots) {
+FamilyResult checkArrayChannels(const FileView& file, Handover&, OutcomeSlots& slots) {
   std::unordered_set<std::string> examined;  // base names in upper case
   bool cleared = false;
-  for (const las::SectionRow& s : run.directory.rows()) {
+  for (const las::SectionRow& s : file.directory.rows()) {
     if (s.kind != las::SectionKind::Definition) continue;
     las::ParsedSection section;
-    las::parseSection(run.directory, section, s.name, run.lineRules());
+    las::parseSection(file.directory, section, s.name, file.lineRules());
     const auto& rows = section.rows;
 
     slots[1].clear();

@@ -4,13 +4,15 @@
 
 namespace korrivan::checks {
 
-FamilyResult invokeFamily(Family family, CertifyRun& run, OutcomeSlots& slots) noexcept {
+FamilyResult invokeFamily(Family family, const FileView& file, Handover& handover, OutcomeSlots& slots) {
   try {
-    return family(run, slots);
+    return family(file, handover, slots);
+  } catch (const base::RunCancelled&) {
+    throw;
   } catch (const std::exception& e) {
-    run.familyError = base::pendingError(e);
+    handover.familyError = base::pendingError(e);
   } catch (...) {
-    run.familyError = {base::err::InvalidCall, base::errorText(base::err::InvalidCall)};
+    handover.familyError = {base::err::InvalidCall, base::errorText(base::err::InvalidCall)};
   }
   return FamilyResult::InternalError;
 }
@@ -35,7 +37,7 @@ void appendFinding(std::string& text, std::string_view entry) {
 
 const las::ParsedSection& ParsedSections::get(const std::string& name) {
   auto [it, inserted] = byName_.try_emplace(base::toUpper(name));
-  if (inserted) las::parseSection(run_.directory, it->second, name, run_.lineRules());
+  if (inserted) las::parseSection(file_.directory, it->second, name, file_.lineRules());
   return it->second;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The contract between a driver and a check family: the driver presets the
-// group's slots (" " to decide, "" to leave passed), the family sets each
-// slot it decides to "" (passed) or its error text, and returns whether the
-// slots are to be recorded.
+// group's slots (" " to decide, "" to leave passed), the family reads the
+// file through its view, sets each slot it decides to "" (passed) or its
+// error text, hands on what later families need, and returns whether the
+// slots are to be recorded. A family never writes the file.
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -13,15 +14,16 @@
 
 namespace korrivan::checks {
 
-
 using certify::FamilyResult;
+using certify::OutcomeSlot;
 using certify::OutcomeSlots;
 
-using Family = FamilyResult (*)(CertifyRun&, OutcomeSlots&);
+using Family = FamilyResult (*)(const FileView&, Handover&, OutcomeSlots&);
 
 // Runs a family; a run-time error inside it becomes the internal-error
-// result, with the error kept in run.familyError.
-FamilyResult invokeFamily(Family family, CertifyRun& run, OutcomeSlots& slots) noexcept;
+// result, with the error kept in handover.familyError. A confirmed cancel
+// (RunCancelled) passes through to the driver.
+FamilyResult invokeFamily(Family family, const FileView& file, Handover& handover, OutcomeSlots& slots);
 
 // -1 when every slot is "", else 1: the usual end of a family.
 FamilyResult resultFromSlots(const OutcomeSlots& slots);
@@ -30,10 +32,11 @@ inline constexpr std::string_view kCrLf = "\r\n";
 
 // A check that finds a defect on every line of a large file would make its
 // text as large as the file: past this size a check lists no more findings.
-inline constexpr std::size_t kMaxFindingsText = 1u << 20;
+inline constexpr std::size_t kMaxFindingsText = OutcomeSlot::kMaxText;
 
-// Appends one finding (an entry that begins or ends with CR LF), or once the
-// text is full, a line saying that further findings are not listed.
+// Appends one finding (an entry that begins or ends with CR LF) to a text
+// that is not yet a slot, or once the text is full, a line saying that
+// further findings are not listed.
 void appendFinding(std::string& text, std::string_view entry);
 
 // The value of the first row whose mnemonic matches, " " when none does.
@@ -46,11 +49,11 @@ char delimiterFromDlm(std::string_view dlm);
 // sections naming the same definition section parse it once.
 class ParsedSections {
 public:
-  explicit ParsedSections(CertifyRun& run) : run_(run) {}
+  explicit ParsedSections(const FileView& file) : file_(file) {}
   const las::ParsedSection& get(const std::string& name);
 
 private:
-  CertifyRun& run_;
+  const FileView& file_;
   std::unordered_map<std::string, las::ParsedSection> byName_;  // upper-case names
 };
 
@@ -62,7 +65,7 @@ struct HeaderValue {
   std::string unit;
   bool notFound = false;  // the search reached "~A"
 };
-HeaderValue readHeaderValue(las::SectionDirectory& directory, std::string_view mnemonic, std::string_view sectionName,
+HeaderValue readHeaderValue(const las::SectionDirectory& directory, std::string_view mnemonic, std::string_view sectionName,
                             float version);
 
 // Removes every leading and then every trailing occurrence of `c`.
@@ -70,12 +73,16 @@ std::string stripChar(std::string_view text, char c);
 
 // First and last index of the data section (first rounded to 5 decimals,
 // last to 4); result -1 read, 2 the section starts at the end of the file.
+// `haveLast` tells whether a last data line was found; `lastText` is its
+// index as written.
 struct IndexBounds {
   int result = 0;
   double first = 0, last = 0;
   std::string firstText;
+  bool haveLast = false;
+  std::string lastText;
 };
-IndexBounds readIndexBounds(CertifyRun& run);
+IndexBounds readIndexBounds(const FileView& file, const std::string& wrapValue);
 
 // The increment between depth records: code -1 constant to the end, 3 it
 // changed (at `location`), 0 no data.
@@ -84,23 +91,29 @@ struct StepScan {
   float increment = 0;
   std::string location;
 };
-StepScan scanStepIncrements(CertifyRun& run, int linesPerDepth);
+StepScan scanStepIncrements(const FileView& file, int linesPerDepth);
+
+// A number with exactly that many decimals, rounded half away from zero.
+std::string fixedDecimals(double value, int decimals);
+
+// The 6c text for a STOP against the last index ("" when they agree).
+std::string stopMismatchText(double stop, double lastIndex);
 
 bool isLetter(std::string_view text);
 
 // Families of the groups.
-FamilyResult checkVersionSection(CertifyRun& run, OutcomeSlots& slots);
-FamilyResult checkSectionTitles(CertifyRun& run, OutcomeSlots& slots);
-FamilyResult checkTildeLinesV3(CertifyRun& run, OutcomeSlots& slots);  // decides slot 7 of group 1
-FamilyResult checkLineSyntax3(CertifyRun& run, OutcomeSlots& slots);
-FamilyResult checkLineSyntax2(CertifyRun& run, OutcomeSlots& slots);
-FamilyResult checkWellSectionV3(CertifyRun& run, OutcomeSlots& slots);
-FamilyResult checkWellSectionV2(CertifyRun& run, OutcomeSlots& slots);
-FamilyResult checkIndexRange(CertifyRun& run, OutcomeSlots& slots);
-FamilyResult checkAsciiSection(CertifyRun& run, OutcomeSlots& slots);
-FamilyResult checkColumnData(CertifyRun& run, OutcomeSlots& slots);
-FamilyResult checkArrayChannels(CertifyRun& run, OutcomeSlots& slots);
-FamilyResult checkAssociations(CertifyRun& run, OutcomeSlots& slots);
+FamilyResult checkVersionSection(const FileView& file, Handover& handover, OutcomeSlots& slots);
+FamilyResult checkSectionTitles(const FileView& file, Handover& handover, OutcomeSlots& slots);
+FamilyResult checkTildeLinesV3(const FileView& file, Handover& handover, OutcomeSlots& slots);  // decides slot 7 of group 1
+FamilyResult checkLineSyntax3(const FileView& file, Handover& handover, OutcomeSlots& slots);
+FamilyResult checkLineSyntax2(const FileView& file, Handover& handover, OutcomeSlots& slots);
+FamilyResult checkWellSectionV3(const FileView& file, Handover& handover, OutcomeSlots& slots);
+FamilyResult checkWellSectionV2(const FileView& file, Handover& handover, OutcomeSlots& slots);
+FamilyResult checkIndexRange(const FileView& file, Handover& handover, OutcomeSlots& slots);
+FamilyResult checkAsciiSection(const FileView& file, Handover& handover, OutcomeSlots& slots);
+FamilyResult checkColumnData(const FileView& file, Handover& handover, OutcomeSlots& slots);
+FamilyResult checkArrayChannels(const FileView& file, Handover& handover, OutcomeSlots& slots);
+FamilyResult checkAssociations(const FileView& file, Handover& handover, OutcomeSlots& slots);
 
 // The [n] of an array member's mnemonic (-1 when none) and its base name.
 int arrayIndexOf(std::string_view mnemonic);

@@ -2,7 +2,9 @@
 // data section, and the header lookups they rest on.
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
+#include "base/las_file_lock.h"
 #include "checks/family.h"
 #include "las/line_parser.h"
 #include "las/line_source.h"
@@ -18,7 +20,7 @@ std::string stripChar(std::string_view text, char c) {
   return std::string(text.substr(b, e - b + 1));
 }
 
-HeaderValue readHeaderValue(las::SectionDirectory& directory, std::string_view mnemonic, std::string_view sectionName,
+HeaderValue readHeaderValue(const las::SectionDirectory& directory, std::string_view mnemonic, std::string_view sectionName,
                             float version) {
   HeaderValue out;
   try {
@@ -64,13 +66,7 @@ double roundTo(double v, int decimals) {
   return std::round(v * scale) / scale;
 }
 
-std::string fixed(double v, int decimals) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*f", decimals, roundTo(v, decimals));
-  std::string s = buf;
-  if (s.find_first_not_of("-0.") == std::string::npos && s.front() == '-') s.erase(0, 1);  // no "-0.00000"
-  return s;
-}
+std::string fixed(double v, int decimals) { return base::fixedText(roundTo(v, decimals), decimals); }
 
 std::size_t decimalPlaces(std::string_view text) {
   std::size_t p = text.find('.');
@@ -84,41 +80,19 @@ std::string_view indexText(std::string_view trimmedLine, char delimiter) {
 
 bool isBlankOrComment(std::string_view t) { return t.empty() || t.front() == '#'; }
 
-}  // namespace
-
-IndexBounds readIndexBounds(CertifyRun& run) {
-  IndexBounds b;
-  auto start = run.directory.sectionStart(run.directory.dataSectionName);
-  las::LineSource src(run.fileName);
-  const std::int64_t size = src.fileSize();
-  if (!start || *start >= size) {
-    b.result = 2;
-    return b;
-  }
-  const char delimiter = run.delimiter == '\0' ? ' ' : run.delimiter;
-  src.seek(*start);
-  std::string_view line;
-  while (src.next(line)) {
-    std::string_view t = base::trimSpaces(line);
-    if (isBlankOrComment(t)) continue;
-    b.firstText = std::string(indexText(t, delimiter));
-    b.first = roundTo(base::leadingNumber(b.firstText), 5);
-    break;
-  }
-  // The last data line lies within the last 100,000 bytes of the data
-  // section. The window ends where the section ends, so that a later data
-  // set of a version 3.0 file is never taken for this one.
-  std::int64_t end = size;
-  const auto& rows = run.directory.rows();
-  for (std::size_t i = 0; i + 1 < rows.size(); ++i)
-    if (rows[i].start == *start) end = rows[i + 1].titleStart;
-  std::int64_t from = *start;
-  if (end > 99999 && end - 100000 >= *start) from = end - 100000;
+// The line that gives the last index among the lines from `from` to `end`
+// ("" when none does): the last data line of an unwrapped section, else the
+// last depth line before the last data line. A window that starts inside a
+// line skips that line's tail.
+std::string lastIndexLine(las::LineSource& src, std::int64_t from, bool startsInsideLine, std::int64_t end,
+                          bool unwrapped, char delimiter) {
   src.seek(from);
   std::string last, lastDepth, depthBeforeLast;
   bool lastWasDepth = false;
-  const bool unwrapped = base::iequals(run.wrapValue, "NO");
+  std::string_view line;
+  bool skip = startsInsideLine;
   while (src.next(line)) {
+    if (std::exchange(skip, false)) continue;
     std::string_view t = base::trimSpaces(line);
     if (src.lineStart() >= end || (unwrapped && !t.empty() && t.front() == '~')) break;
     if (isBlankOrComment(t)) continue;
@@ -132,19 +106,59 @@ IndexBounds readIndexBounds(CertifyRun& run) {
       lastDepth = std::string(t);
     }
   }
-  if (!unwrapped) last = lastWasDepth ? depthBeforeLast : lastDepth;
-  b.last = roundTo(base::leadingNumber(indexText(last, delimiter)), 4);
+  return unwrapped ? last : lastWasDepth ? depthBeforeLast : lastDepth;
+}
+
+}  // namespace
+
+IndexBounds readIndexBounds(const FileView& file, const std::string& wrapValue) {
+  IndexBounds b;
+  auto start = file.directory.sectionStart(file.directory.dataSectionName);
+  las::LineSource src(file.fileName);
+  const std::int64_t size = src.fileSize();
+  if (!start || *start >= size) {
+    b.result = 2;
+    return b;
+  }
+  const char delimiter = file.delimiter == '\0' ? ' ' : file.delimiter;
+  src.seek(*start);
+  std::string_view line;
+  while (src.next(line)) {
+    std::string_view t = base::trimSpaces(line);
+    if (isBlankOrComment(t)) continue;
+    b.firstText = std::string(indexText(t, delimiter));
+    b.first = roundTo(base::leadingNumber(b.firstText), 5);
+    break;
+  }
+  // The last data line lies near the end of the data section: it is looked
+  // for in the last 100,000 bytes, and further back, twice as far each time,
+  // while those bytes give none (a wrapped file whose depth records are
+  // longer than that). The window ends where the section ends, so that a
+  // later data set of a version 3.0 file is never taken for this one.
+  std::int64_t end = size;
+  const auto& rows = file.directory.rows();
+  for (std::size_t i = 0; i + 1 < rows.size(); ++i)
+    if (rows[i].start == *start) end = rows[i + 1].titleStart;
+  const bool unwrapped = base::iequals(wrapValue, "NO");
+  std::string last;
+  for (std::int64_t window = 100000;; window *= 2) {
+    const std::int64_t from = end - window >= *start ? end - window : *start;
+    last = lastIndexLine(src, from, from > *start, end, unwrapped, delimiter);
+    if (!last.empty() || from == *start) break;
+  }
+  b.haveLast = !last.empty();
+  b.lastText = std::string(indexText(last, delimiter));
+  b.last = roundTo(base::leadingNumber(b.lastText), 4);
   b.result = -1;
   return b;
 }
 
-StepScan scanStepIncrements(CertifyRun& run, int linesPerDepth) {
+StepScan scanStepIncrements(const FileView& file, int linesPerDepth) {
   StepScan scan;
-  certify::BusyPointer busy(run.hooks);
-  auto start = run.directory.sectionStart(run.directory.dataSectionName);
-  las::LineSource src(run.fileName);
+  auto start = file.directory.sectionStart(file.directory.dataSectionName);
+  las::LineSource src(file.fileName);
   if (!start || *start == 0 || *start >= src.fileSize()) return scan;
-  const char delimiter = run.delimiter == '\0' ? ' ' : run.delimiter;
+  const char delimiter = file.delimiter == '\0' ? ' ' : file.delimiter;
   if (linesPerDepth < 1) linesPerDepth = 1;
   src.seek(*start);
   std::string_view line;
@@ -231,55 +245,59 @@ std::string unitsMessage(const WellIndexValues& w, const las::ParsedSection& cur
          ", STEP=" + shown(w.stepUnit) + ", " + indexMnemonic + "=" + shown(indexUnit);
 }
 
-// Writes the last index into a STOP left at the NULL value; false when the
-// file could not be changed.
-bool repairNullStop(CertifyRun& run, double lastIndex) {
-  // The ~Well section as the file titles it ("~W" in many 1.2/2.0 files).
-  tools::EditRequest request{run.fileName, "STOP", 'V', fixed(lastIndex, 5), run.wellSectionName};
-  bool repaired = false;
-  try {
-    repaired = tools::editHeaderLine(request, run.directory, run.hooks) == tools::EditResult::Rewritten;
-  } catch (const std::exception& e) {
-    run.familyError = base::pendingError(e);
-  }
-  if (repaired) {
-    // Every section after the STOP line may have moved: read the directory anew.
-    run.directory.locateMainSections(run.fileName, run.version);
-    return true;
-  }
-  if (run.hooks.interactive()) {
-    run.hooks.messageBox(certify::MessageIcon::Critical, "Error Repairing Null STOP Value",
-                         "STOP was NULL (real time file?), but there was an error attempting to update the STOP value "
-                         "in ~Well section with last index value of ~" +
-                             run.directory.dataSectionName +
-                             ". Manually change the STOP parameter value to the correct number and try Korrivan "
-                             "again.",
-                         certify::MessageButtons::Ok, certify::MessageAnswer::Ok);
-  }
-  return false;
+// Beyond this a last index is no depth or time a STOP could mean, and its
+// digits at 5 decimal places are no longer the number read.
+constexpr double kLargestStopRepair = 1e15;
+
+// Why a STOP that holds the NULL value cannot be repaired with the last
+// index read from the data ("" when it can): only a finite number actually
+// read is ever written.
+}  // namespace
+
+std::string fixedDecimals(double value, int decimals) { return fixed(value, decimals); }
+
+std::string stopMismatchText(double stop, double lastIndex) {
+  // The last index is read to 4 decimal places; STOP is rounded alike, so
+  // that a STOP written exactly as the last index is not taken to differ.
+  return fixed(roundTo(stop, 4), 5) != fixed(lastIndex, 5)
+             ? "STOP = " + base::numberText(stop) + ", Last ~ASCII index = " + base::numberText(lastIndex)
+             : "";
+}
+
+namespace {
+
+std::string unrepairableReason(const IndexBounds& bounds, const std::string& dataSectionName) {
+  const std::string where = "~" + dataSectionName;
+  if (!bounds.haveLast) return "no last index was found in " + where;
+  std::optional<double> last = base::parseNumber(bounds.lastText);
+  if (!last) return "the last index of " + where + ", " + bounds.lastText + ", is not a number";
+  if (!std::isfinite(*last) || std::fabs(*last) >= kLargestStopRepair)
+    return "the last index of " + where + ", " + bounds.lastText + ", is too large to be written as STOP";
+  return "";
 }
 
 }  // namespace
 
-FamilyResult checkIndexRange(CertifyRun& run, OutcomeSlots& slots) {
+FamilyResult checkIndexRange(const FileView& file, Handover& handover, OutcomeSlots& slots) {
   // 1. Values present.
   std::string missingValues;
   const std::pair<const char*, const std::string*> values[] = {
-      {"STRT", &run.strt}, {"STOP", &run.stop}, {"STEP", &run.step}, {"NULL", &run.nullValue}};
+      {"STRT", &handover.strt}, {"STOP", &handover.stop}, {"STEP", &handover.step}, {"NULL", &handover.nullValue}};
   for (const auto& [name, value] : values)
     if (base::trimSpaces(*value).empty()) missingValues += std::string(name) + " value missing\r\n";
   slots[1] = missingValues;
   if (!missingValues.empty()) return FamilyResult::Record;
 
   // 2. Lines per depth record.
-  las::DataReadContext ctx = run.dataContext();
-  las::WrapStructure wrap = las::detectWrapStructure(ctx, 0, run.curves);
+  las::DataReadContext ctx = file.dataContext();
+  las::CurveTable curves;
+  las::WrapStructure wrap = las::detectWrapStructure(ctx, 0, curves);
   const int linesPerDepth = wrap.linesPerDepth > 0 ? wrap.linesPerDepth : 1;
 
-  const WellIndexValues well = readWellIndexValues(run.wellSection, run.step);
-  slots[7] = unitsMessage(well, run.curveSection);
+  WellIndexValues well = readWellIndexValues(file.wellSection, handover.step);
+  slots[7] = unitsMessage(well, file.curveSection);
 
-  IndexBounds bounds = readIndexBounds(run);
+  IndexBounds bounds = readIndexBounds(file, handover.wrapValue);
   if (bounds.result == 0) return FamilyResult::InternalError;
 
   const double strt = roundTo(well.strt, 5);
@@ -287,35 +305,37 @@ FamilyResult checkIndexRange(CertifyRun& run, OutcomeSlots& slots) {
                  ? "STRT = " + base::numberText(strt) + ", First ~ASCII index = " + base::numberText(bounds.first)
                  : "";
 
-  const bool stopIsNull = base::iequals(base::trimSpaces(run.stop), base::trimSpaces(run.nullValue)) &&
-                          base::leadingNumber(run.nullValue) == well.stop;
-  if (!stopIsNull) {
-    // The last index is read to 4 decimal places; STOP is rounded alike, so
-    // that a STOP written exactly as the last index is not taken to differ.
-    slots[3] = fixed(roundTo(well.stop, 4), 5) != fixed(bounds.last, 5)
-                   ? "STOP = " + base::numberText(well.stop) + ", Last ~ASCII index = " + base::numberText(bounds.last)
-                   : "";
+  const bool stopIsNull = base::iequals(base::trimSpaces(handover.stop), base::trimSpaces(handover.nullValue)) &&
+                          base::leadingNumber(handover.nullValue) == well.stop;
+  if (stopIsNull) {
+    // A real-time file: the run layer may write the last index into STOP.
+    if (std::string why = unrepairableReason(bounds, file.directory.dataSectionName); !why.empty()) {
+      slots[3] =
+          "STOP holds the NULL value " + std::string(base::trimSpaces(handover.stop)) + " and was not repaired: " + why;
+    } else {
+      slots[3] = "";
+      handover.stopRepair = StopRepairRequest{handover.stop, bounds.last};
+    }
   } else {
-    if (!repairNullStop(run, bounds.last)) return FamilyResult::InternalError;
-    slots[3] = "";
+    slots[3] = stopMismatchText(well.stop, bounds.last);
   }
 
-  StepScan scan = scanStepIncrements(run, linesPerDepth);
+  StepScan scan = scanStepIncrements(file, linesPerDepth);
   slots[4] = slots[5] = slots[6] = "";
 
-  const std::string strippedStep = stripChar(base::trimSpaces(run.step), '0');
+  const std::string strippedStep = stripChar(base::trimSpaces(handover.step), '0');
   if (strippedStep.find('.') != std::string::npos && bounds.firstText.find('.') != std::string::npos &&
       decimalPlaces(bounds.firstText) < decimalPlaces(strippedStep))
     slots[5] = "Index channel does not carry enough precision for STEP. " + std::string(" Index has ") +
                std::to_string(decimalPlaces(bounds.firstText)) + " decimals while STEP has " +
                std::to_string(decimalPlaces(strippedStep)) + " decimals";
 
-  const double step = base::leadingNumber(run.step);
+  const double step = base::leadingNumber(handover.step);
   if (scan.code == 0) return FamilyResult::InternalError;
   if (scan.code == 3 && step != 0) {
     double d = std::fabs(step - static_cast<double>(scan.increment));
     if (d <= well.precisionUnit)
-      slots[6] = "Possible rounding error? STEP value = " + std::string(base::trimSpaces(run.step)) +
+      slots[6] = "Possible rounding error? STEP value = " + std::string(base::trimSpaces(handover.step)) +
                  ", last read increment @ " + scan.location + " was " + fixed(scan.increment, 5);
     else
       slots[4] = "STEP no longer constant at : " + scan.location + " (" + fixed(scan.increment, 5) + ")";
@@ -325,7 +345,7 @@ FamilyResult checkIndexRange(CertifyRun& run, OutcomeSlots& slots) {
                  fixed(scan.increment, 5);
   } else if (scan.code == -1 && step == 0) {
     slots[4] = "~Well STEP value is 0.0 (implies non-constant step) but the STEP as read from ~" +
-               run.directory.dataSectionName + " section was constant @ " + fixed(scan.increment, 5);
+               file.directory.dataSectionName + " section was constant @ " + fixed(scan.increment, 5);
   }
   return resultFromSlots(slots);
 }

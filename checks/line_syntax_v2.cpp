@@ -4,38 +4,49 @@
 #include "checks/family.h"
 #include "checks/line_rules.h"
 #include "las/line_parser.h"
-#include "las/line_source.h"
+#include "las/section_cursor.h"
 #include "base/text_utils.h"
 
 namespace korrivan::checks {
 
 namespace {
 
-void addEntry(std::string& slot, std::string_view message, std::string_view line) {
-  appendFinding(slot, std::string("\r\n").append(message).append("\r\n").append(line));
+// One line of the file and its number, for the findings about it.
+struct NumberedLine {
+  std::string_view text;
+  std::int64_t number;
+};
+
+void addEntry(OutcomeSlot& slot, std::string_view message, const NumberedLine& line, std::string_view shown) {
+  slot.append(std::string("\r\n").append(message).append("\r\n").append(shown), base::trimSpaces(message),
+              line.number, line.text);
+}
+void addEntry(OutcomeSlot& slot, std::string_view message, const NumberedLine& line) {
+  addEntry(slot, message, line, line.text);
 }
 
-void checkDataLine(std::string_view line, char delimiter, OutcomeSlots& slots) {
-  std::string_view t = base::trimSpaces(line);
+void checkDataLine(const NumberedLine& line, char delimiter, OutcomeSlots& slots) {
+  std::string_view t = base::trimSpaces(line.text);
   if (!t.empty() && t.front() == '#') addEntry(slots[5], "Comment Line in ~Ascii Section", line);
   if (t.empty()) addEntry(slots[5], "Blank Line in ~Ascii Section", line);
-  if (line.find('\t') != std::string_view::npos && delimiter != '\t')
+  if (line.text.find('\t') != std::string_view::npos && delimiter != '\t')
     addEntry(slots[5], "Tab character(s) found.", line);
 }
 
-void checkHeaderLine2(std::string_view line, float version, OutcomeSlots& slots) {
-  switch (las::classifyLine(line)) {
+void checkHeaderLine2(const NumberedLine& line, float version, OutcomeSlots& slots) {
+  const std::string_view text = line.text;
+  switch (las::classifyLine(text)) {
     case las::LineKind::MissingMnemonic: addEntry(slots[1], "Missing Mnemonic", line); break;
     case las::LineKind::TabOnLine:
-      addEntry(slots[5], "Tab characters used on the line: ", base::replaceAll(line, "\t", "<Tab>"));
+      addEntry(slots[5], "Tab characters used on the line: ", line, base::replaceAll(text, "\t", "<Tab>"));
       break;
     case las::LineKind::SpaceInMnemonic: addEntry(slots[1], "Mnemonic has embedded space(s)", line); break;
     case las::LineKind::Undetermined: addEntry(slots[5], "Unknown or undetermined line type", line); break;
     case las::LineKind::ParameterLine:
-      if (!las::isValidMnemonic(las::getMnemonic(line), version)) addEntry(slots[1], "Illegal mnemonic: ", line);
-      if (!isValidUnit(las::getUnit(line), version)) addEntry(slots[2], "Illegal Unit: ", line);
-      if (!isValidValue(las::getValue(line), version)) addEntry(slots[3], "Illegal Value: ", line);
-      if (!isValidDescription(las::getDescription(line), version)) addEntry(slots[4], "Illegal Description: ", line);
+      if (!las::isValidMnemonic(las::getMnemonic(text), version)) addEntry(slots[1], "Illegal mnemonic: ", line);
+      if (!isValidUnit(las::getUnit(text), version)) addEntry(slots[2], "Illegal Unit: ", line);
+      if (!isValidValue(las::getValue(text), version)) addEntry(slots[3], "Illegal Value: ", line);
+      if (!isValidDescription(las::getDescription(text), version)) addEntry(slots[4], "Illegal Description: ", line);
       break;
     default: break;
   }
@@ -48,45 +59,42 @@ bool isRemarksSection(const las::SectionRow& row, float version) {
 
 }  // namespace
 
-FamilyResult checkLineSyntax2(CertifyRun& run, OutcomeSlots& slots) {
+FamilyResult checkLineSyntax2(const FileView& file, Handover& handover, OutcomeSlots& slots) {
   for (int k = 1; k <= 5; ++k) slots[static_cast<std::size_t>(k)].clear();
-  {
-    las::LineSource src(run.fileName);
-    for (const las::SectionRow& row : run.directory.rows()) {
-      if (row.kind == las::SectionKind::Other || isRemarksSection(row, run.version)) continue;
-      src.seek(row.start);
-      std::string_view line;
-      while (src.next(line)) {
-        std::string_view t = base::trimSpaces(line);
-        if (!t.empty() && t.front() == '~') break;
-        if (row.kind == las::SectionKind::Data)
-          checkDataLine(line, run.delimiter, slots);
-        else
-          checkHeaderLine2(line, run.version, slots);
-      }
+  for (const las::SectionRow& row : file.directory.rows()) {
+    if (row.kind == las::SectionKind::Other || isRemarksSection(row, file.version)) continue;
+    las::SectionCursor cursor(file.fileName, row, las::CursorRules{}, file.poll);
+    std::string_view line;
+    while (cursor.next(line)) {
+      const NumberedLine numbered{line, cursor.lineNumber()};
+      if (row.kind == las::SectionKind::Data)
+        checkDataLine(numbered, file.delimiter, slots);
+      else
+        checkHeaderLine2(numbered, file.version, slots);
     }
   }
 
   slots[6].clear();
-  if (!run.directory.dataSectionName.empty()) {
-    auto start = run.directory.sectionStart(run.directory.dataSectionName);
-    if (start && *start >= run.directory.fileSize()) slots[6] = "No data lines in ASCII section";
+  if (!file.directory.dataSectionName.empty()) {
+    auto start = file.directory.sectionStart(file.directory.dataSectionName);
+    if (start && *start >= file.directory.fileSize()) slots[6] = "No data lines in ASCII section";
   }
 
   slots[7].clear();
-  las::DataReadContext ctx = run.dataContext();
-  las::WrapStructure wrap = las::detectWrapStructure(ctx, static_cast<int>(run.curveSection.lineCount()), run.curves);
+  las::DataReadContext ctx = file.dataContext();
+  las::CurveTable curves;
+  las::WrapStructure wrap = las::detectWrapStructure(ctx, static_cast<int>(file.curveSection.lineCount()), curves);
   if (wrap.result == las::WrapResult::Unwrapped || wrap.result == las::WrapResult::Wrapped) {
-    run.linesPerDepth = wrap.linesPerDepth;
-    run.valuesPerDepth = wrap.valuesPerRecord;
+    handover.linesPerDepth = wrap.linesPerDepth;
+    handover.valuesPerDepth = wrap.valuesPerRecord;
   }
   switch (wrap.result) {
     case las::WrapResult::NotFound: slots[7] = "Error determining Wrap structure. Likely bad file."; break;
     case las::WrapResult::Unwrapped:
     case las::WrapResult::Wrapped: {
       const bool looksWrapped = wrap.result == las::WrapResult::Wrapped;
-      if ((!looksWrapped && base::iequals(run.wrapValue, "YES")) || (looksWrapped && base::iequals(run.wrapValue, "NO")))
-        slots[7] = "WRAP value does not match ~ASCII section structure. WRAP =" + base::toUpper(run.wrapValue) +
+      if ((!looksWrapped && base::iequals(handover.wrapValue, "YES")) || (looksWrapped && base::iequals(handover.wrapValue, "NO")))
+        slots[7] = "WRAP value does not match ~ASCII section structure. WRAP =" + base::toUpper(handover.wrapValue) +
                    " while ~ASCII structure looks like " + (looksWrapped ? "YES" : "NO");
       break;
     }

@@ -7,7 +7,7 @@
 #include "checks/format_checks.h"
 #include "checks/line_rules.h"
 #include "las/line_parser.h"
-#include "las/line_source.h"
+#include "las/section_cursor.h"
 #include "base/text_utils.h"
 
 namespace korrivan::checks {
@@ -22,25 +22,23 @@ using RuleTexts = std::array<std::string, 11>;  // index 1..10
 
 bool isBlankOrComment(std::string_view trimmed) { return trimmed.empty() || trimmed.front() == '#'; }
 
-// Reads the lines of a section body up to the next title line.
+// Reads the lines of a section body up to the next title line; `onLine`
+// gets the line, its trimmed text and its number, and returns whether to go on.
 template <typename OnLine>
-void forEachSectionLine(las::LineSource& src, const SectionRow& row, OnLine onLine) {
-  src.seek(row.start);
+void forEachSectionLine(const FileView& file, const SectionRow& row, OnLine onLine) {
+  las::SectionCursor cursor(file.fileName, row, las::CursorRules{}, file.poll);
   std::string_view line;
-  while (src.next(line)) {
-    std::string_view t = base::trimSpaces(line);
-    if (!t.empty() && t.front() == '~') return;
-    if (!onLine(line, t)) return;
-  }
+  while (cursor.next(line))
+    if (!onLine(line, base::trimSpaces(line), cursor.lineNumber())) return;
 }
 
 // The last message of the delimiter pass, "" when every data section is clean.
-std::string delimiterPass(las::LineSource& src, const std::vector<SectionRow>& rows, char delimiter) {
+std::string delimiterPass(const FileView& file, const std::vector<SectionRow>& rows, char delimiter) {
   std::string result;
   for (const SectionRow& row : rows) {
     if (row.kind != SectionKind::Data) continue;
     bool started = false, gap = false;
-    forEachSectionLine(src, row, [&](std::string_view line, std::string_view t) {
+    forEachSectionLine(file, row, [&](std::string_view line, std::string_view t, std::int64_t) {
       if (isBlankOrComment(t)) {
         if (started) gap = true;
         return true;
@@ -143,12 +141,11 @@ std::array<std::string, 11> checkHeaderLine3(std::string_view line, std::string_
   return rules;
 }
 
-FamilyResult checkLineSyntax3(CertifyRun& run, OutcomeSlots& slots) {
+FamilyResult checkLineSyntax3(const FileView& file, Handover&, OutcomeSlots& slots) {
   for (int k = 1; k <= 11; ++k) slots[static_cast<std::size_t>(k)] = " ";
-  const auto& rows = run.directory.rows();
-  las::LineSource src(run.fileName);
+  const auto& rows = file.directory.rows();
 
-  std::string delimiterMessage = delimiterPass(src, rows, run.delimiter);
+  std::string delimiterMessage = delimiterPass(file, rows, file.delimiter);
   if (!delimiterMessage.empty()) {
     slots[10] = delimiterMessage;
     return FamilyResult::Record;
@@ -162,19 +159,20 @@ FamilyResult checkLineSyntax3(CertifyRun& run, OutcomeSlots& slots) {
       if (!dataSeen) slots[11].clear();
       dataSeen = true;
       bool hasData = false;
-      forEachSectionLine(src, row, [&](std::string_view, std::string_view t) {
+      forEachSectionLine(file, row, [&](std::string_view, std::string_view t, std::int64_t) {
         hasData = !isBlankOrComment(t);
         return !hasData;
       });
-      if (!hasData) appendFinding(slots[11], "\r\nNo Data lines found in section " + row.name);
+      if (!hasData) slots[11] += "\r\nNo Data lines found in section " + row.name;
       continue;
     }
-    forEachSectionLine(src, row, [&](std::string_view line, std::string_view t) {
-      RuleTexts rules = checkHeaderLine3(line, row.name, run.version, run.delimiter);
+    forEachSectionLine(file, row, [&](std::string_view line, std::string_view t, std::int64_t number) {
+      RuleTexts rules = checkHeaderLine3(line, row.name, file.version, file.delimiter);
       for (std::size_t k = 1; k <= 10; ++k) {
         if (rules[k].empty()) continue;
-        appendFinding(slots[k], std::string(kLabels[k]) + rules[k] + (k == 8 ? " (  in ~" : " ( in ~") + row.name +
-                                    ")\r\n" + std::string(t) + "\r\n");
+        const std::string message =
+            std::string(kLabels[k]) + rules[k] + (k == 8 ? " (  in ~" : " ( in ~") + row.name + ")";
+        slots[k].append(message + "\r\n" + std::string(t) + "\r\n", message, number, t);
       }
       return true;
     });

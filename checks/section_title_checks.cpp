@@ -50,14 +50,14 @@ std::optional<std::string> textBefore(std::string_view s, std::string_view marke
   return std::string(s.substr(0, p));
 }
 
-std::string minimumSectionsV3(const CertifyRun& run, const std::vector<SectionRow>& rows) {
+std::string minimumSectionsV3(const FileView& file, const std::vector<SectionRow>& rows) {
   bool version = false, well = false, curve = false, data = false;
   for (const SectionRow& r : rows) {
     std::string base = baseName(r);
     version = version || iequals(base, "Version");
     well = well || iequals(base, "Well");
-    curve = curve || (!run.directory.curveSectionName.empty() && iequals(base, run.directory.curveSectionName));
-    data = data || (!run.directory.dataSectionName.empty() && iequals(base, run.directory.dataSectionName));
+    curve = curve || (!file.directory.curveSectionName.empty() && iequals(base, file.directory.curveSectionName));
+    data = data || (!file.directory.dataSectionName.empty() && iequals(base, file.directory.dataSectionName));
   }
   std::string text;
   if (!version) text += "~Version ";
@@ -305,14 +305,11 @@ std::string duplicatesV2(const std::vector<SectionRow>& rows) {
 
 }  // namespace
 
-FamilyResult checkSectionTitles(CertifyRun& run, OutcomeSlots& slots) {
-  if (run.directory.empty()) {
-    run.directory.build(run.fileName, run.version);
-    if (!base::fileExists(run.fileName)) return FamilyResult::InternalError;
-  }
-  const auto& rows = run.directory.rows();
-  if (run.version == 3.0f) {
-    slots[1] = minimumSectionsV3(run, rows);
+FamilyResult checkSectionTitles(const FileView& file, Handover&, OutcomeSlots& slots) {
+  if (file.directory.empty() && !base::fileExists(file.fileName)) return FamilyResult::InternalError;
+  const auto& rows = file.directory.rows();
+  if (file.version == 3.0f) {
+    slots[1] = minimumSectionsV3(file, rows);
     slots[2] = recognizedNames(rows);
     slots[3] = firstAndSecond(rows);
     slots[4] = duplicatesV3(rows);
@@ -327,9 +324,9 @@ FamilyResult checkSectionTitles(CertifyRun& run, OutcomeSlots& slots) {
     slots[13] = identicalTitlesIndexed(rows);
     slots[14] = sequentialIndexes(rows);
   } else {
-    slots[1] = minimumSectionsV2(rows, run.version);
+    slots[1] = minimumSectionsV2(rows, file.version);
     slots[2] = duplicatesV2(rows);
-    TildeScan scan = scanTildeLinesV2(run.fileName);
+    TildeScan scan = scanTildeLinesV2(file.fileName);
     if (scan.result == 0) return FamilyResult::InternalError;
     slots[3] = scan.text;
   }
@@ -393,8 +390,8 @@ TildeScan scanTildeLinesV2(const std::string& fileName) {
   return scan;
 }
 
-FamilyResult checkTildeLinesV3(CertifyRun& run, OutcomeSlots& slots) {
-  TildeScan scan = scanTildeLinesV3(run.fileName);
+FamilyResult checkTildeLinesV3(const FileView& file, Handover&, OutcomeSlots& slots) {
+  TildeScan scan = scanTildeLinesV3(file.fileName);
   if (scan.result == 0) return FamilyResult::InternalError;
   slots[7] = scan.text;
   return scan.result == -1 ? FamilyResult::AllPassed : FamilyResult::Record;

@@ -36,30 +36,30 @@ std::string dlmValueError(const std::string& d) {
 
 }  // namespace
 
-FamilyResult checkVersionSection(CertifyRun& run, OutcomeSlots& slots) {
-  const bool v3 = run.version == 3.0f;
+FamilyResult checkVersionSection(const FileView& file, Handover& handover, OutcomeSlots& slots) {
+  const bool v3 = file.version == 3.0f;
   const int count = v3 ? 9 : 6;
   for (int k = 1; k <= count; ++k) slots[static_cast<std::size_t>(k)] = " ";
-  run.wrapValue = " ";
+  handover.wrapValue = " ";
 
   // Slot numbers of the same check in the two catalogues.
   const std::size_t versValue = v3 ? 5 : 4, wrapValue = v3 ? 6 : 5, onlyOne = v3 ? 9 : 6;
 
-  if (!hasVersionSection(run.directory)) {
+  if (!hasVersionSection(file.directory)) {
     slots[1] = "Version section not found";
     return FamilyResult::Record;
   }
   slots[1] = "";
-  const std::string vers = lookupParamValue(run.versionSection, "VERS");
-  const std::string wrap = lookupParamValue(run.versionSection, "WRAP");
-  const std::string dlm = v3 ? lookupParamValue(run.versionSection, "DLM") : "";
-  run.wrapValue = wrap;
+  const std::string vers = lookupParamValue(file.versionSection, "VERS");
+  const std::string wrap = lookupParamValue(file.versionSection, "WRAP");
+  const std::string dlm = v3 ? lookupParamValue(file.versionSection, "DLM") : "";
+  handover.wrapValue = wrap;
   slots[2] = vers == " " ? "VERS mnemonic missing. " : "";
   slots[3] = wrap == " " ? "WRAP mnemonic missing. " : "";
   if (v3) slots[4] = dlm == " " ? "DLM mnemonic missing. " : "";
   if (!slots[2].empty() || !slots[3].empty() || (v3 && !slots[4].empty())) return FamilyResult::Record;
 
-  slots[versValue] = versValueError(vers, run.version);
+  slots[versValue] = versValueError(vers, file.version);
   if (v3)
     slots[wrapValue] = iequals(wrap, "NO") ? "" : "Invalid WRAP value was, '" + wrap + "'";
   else
@@ -71,9 +71,9 @@ FamilyResult checkVersionSection(CertifyRun& run, OutcomeSlots& slots) {
   const std::array<const char*, 3> names = {"VERS", "WRAP", "DLM"};
   std::array<int, 3> counts{}, lastRow{};
   const std::size_t checked = v3 ? 3 : 2;
-  for (std::size_t r = 1; r < run.versionSection.rows.size(); ++r)
+  for (std::size_t r = 1; r < file.versionSection.rows.size(); ++r)
     for (std::size_t i = 0; i < checked; ++i)
-      if (iequals(run.versionSection.rows[r].mnemonic, names[i])) {
+      if (iequals(file.versionSection.rows[r].mnemonic, names[i])) {
         ++counts[i];
         lastRow[i] = static_cast<int>(r);
       }

@@ -33,18 +33,16 @@ bool isLetter(std::string_view text) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-FamilyResult checkWellSectionV3(CertifyRun& run, OutcomeSlots& slots) {
-  const las::ParsedSection& well = run.wellSection;
+FamilyResult checkWellSectionV3(const FileView& file, Handover&, OutcomeSlots& slots) {
+  const las::ParsedSection& well = file.wellSection;
   for (int k = 1; k <= 6; ++k) slots[static_cast<std::size_t>(k)] = " ";
   slots[1] = missing(well, kRequired, "\r\n");
 
-  run.ctry.clear();
   const las::LasLineParts* ctry = nullptr;
   for (std::size_t r = 1; r < well.rows.size() && !ctry; ++r)
     if (base::iequals(well.rows[r].mnemonic, "CTRY")) ctry = &well.rows[r];
   if (ctry) {
     const std::string& value = ctry->value;
-    run.ctry = value;
     slots[2] = "";
     slots[3] = (!value.empty() && value.size() != 2) ? value + "\r\n" : "";
     slots[4] =
@@ -69,8 +67,8 @@ FamilyResult checkWellSectionV3(CertifyRun& run, OutcomeSlots& slots) {
   return resultFromSlots(slots);
 }
 
-FamilyResult checkWellSectionV2(CertifyRun& run, OutcomeSlots& slots) {
-  const las::ParsedSection& well = run.wellSection;
+FamilyResult checkWellSectionV2(const FileView& file, Handover& handover, OutcomeSlots& slots) {
+  const las::ParsedSection& well = file.wellSection;
   slots[1] = slots[2] = " ";
   std::string required = missing(well, kRequired, ", ");
   slots[1] = required.empty() ? "" : "Missing required mnemonics are : " + required;
@@ -81,9 +79,8 @@ FamilyResult checkWellSectionV2(CertifyRun& run, OutcomeSlots& slots) {
     slots[2] = "Country Specific mnemonics: CDN set missing,  " + canada + " ; USA set missing, " + usa;
   } else {
     slots[2] = "";
-    std::string& name = run.session.tables.v2.checkName(5, 2);
-    if (canada.empty() && !usa.empty()) name += " (CDN Requirements)";
-    if (usa.empty() && !canada.empty()) name += " (USA Requirements)";
+    if (canada.empty() && !usa.empty()) handover.countryRequirement = " (CDN Requirements)";
+    if (usa.empty() && !canada.empty()) handover.countryRequirement = " (USA Requirements)";
   }
   return resultFromSlots(slots);
 }

@@ -64,7 +64,7 @@ std::vector<std::string> splitDataFields(std::string_view line, char delimiter) 
   return splitFields(trimSpaces(line), std::string_view(&delimiter, 1));
 }
 
-bool readCurveDefinitions(CurveTable& table, SectionDirectory& directory, std::string_view curveSectionName) {
+bool readCurveDefinitions(CurveTable& table, const SectionDirectory& directory, std::string_view curveSectionName) {
   table.assign(1, CurveRow{});
   try {
     auto start = curveSectionName.empty() ? std::nullopt : directory.sectionStart(curveSectionName);
@@ -149,7 +149,7 @@ WrapStructure wrapFromStats(const std::vector<LineStat>& stats) {
   return w;
 }
 
-std::optional<std::int64_t> dataSectionStart(SectionDirectory& dir) {
+std::optional<std::int64_t> dataSectionStart(const SectionDirectory& dir) {
   for (std::string_view name :
        {std::string_view(dir.dataSectionName), std::string_view("Log_Data"), std::string_view("A")}) {
     if (name.empty()) continue;
@@ -158,16 +158,19 @@ std::optional<std::int64_t> dataSectionStart(SectionDirectory& dir) {
   return std::nullopt;
 }
 
-bool pollCancel(DataReadContext& ctx) { return ctx.pollCancel && ctx.pollCancel(); }
+// Lets window events run; the poll throws when the user confirms a cancel.
+void poll(const DataReadContext& ctx) {
+  if (ctx.poll) ctx.poll();
+}
 
 }  // namespace
 
-WrapStructure detectWrapStructure(DataReadContext& ctx, int channelHint, CurveTable& curves) {
+WrapStructure detectWrapStructure(const DataReadContext& ctx, int channelHint, CurveTable& curves) {
   WrapStructure notFound;
   try {
     auto start = dataSectionStart(ctx.directory);
     if (!start || *start >= ctx.directory.fileSize()) {
-      notFound.result = pollCancel(ctx) ? WrapResult::NotFoundCancelled : WrapResult::NotFound;
+      notFound.result = WrapResult::NotFound;
       return notFound;
     }
     std::int64_t budget;
@@ -186,7 +189,7 @@ WrapStructure detectWrapStructure(DataReadContext& ctx, int channelHint, CurveTa
       std::string_view t = trimSpaces(line);
       if (t.empty() || t.front() == '#') continue;  // blank and comment lines hold no values
       if (t.front() == '~') break;                  // the next section's title ends the data
-      if (pollCancel(ctx)) break;
+      poll(ctx);
       std::vector<std::string> fields = splitDataFields(line, ctx.delimiter);
       if (fields.size() > 1 || (fields.size() == 1 && !fields[0].empty())) {
         stats.push_back(
@@ -198,12 +201,12 @@ WrapStructure detectWrapStructure(DataReadContext& ctx, int channelHint, CurveTa
     }
     return wrapFromStats(stats);
   } catch (const std::exception&) {
-    notFound.result = pollCancel(ctx) ? WrapResult::NotFoundCancelled : WrapResult::NotFound;
+    notFound.result = WrapResult::NotFound;
     return notFound;
   }
 }
 
-FirstDataLine readFirstDataLine(DataReadContext& ctx, std::string_view sectionName) {
+FirstDataLine readFirstDataLine(const DataReadContext& ctx, std::string_view sectionName) {
   FirstDataLine out;
   try {
     auto start = ctx.directory.sectionStart(sectionName);
@@ -230,7 +233,7 @@ FirstDataLine readFirstDataLine(DataReadContext& ctx, std::string_view sectionNa
   }
 }
 
-ColumnConsistency checkColumnCountConsistency(DataReadContext& ctx, std::string_view sectionName) {
+ColumnConsistency checkColumnCountConsistency(const DataReadContext& ctx, std::string_view sectionName) {
   ColumnConsistency out;
   try {
     auto start = ctx.directory.sectionStart(sectionName);

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "las/section_cursor.h"
+
 namespace korrivan::las {
 
 class SectionDirectory;
@@ -18,9 +20,9 @@ class SectionDirectory;
 // the delimiter, and a poll that lets window events run and answers whether
 // the user asked to cancel.
 struct DataReadContext {
-  SectionDirectory& directory;
+  const SectionDirectory& directory;
   char delimiter = ' ';
-  std::function<bool()> pollCancel;
+  RunPoll poll;  // lets window events run; throws when the user confirmed a cancel
 };
 
 // Number of fields of one data line: plain splitting at every delimiter when
@@ -29,7 +31,7 @@ struct DataReadContext {
 std::size_t countDataFields(std::string_view line, char delimiter);
 std::vector<std::string> splitDataFields(std::string_view line, char delimiter);
 
-enum class WrapResult : int { NotFound = 0, Unwrapped = 1, Wrapped = 2, Undetermined = 3, NotFoundCancelled = 4 };
+enum class WrapResult : int { NotFound = 0, Unwrapped = 1, Wrapped = 2, Undetermined = 3 };
 
 struct WrapStructure {
   WrapResult result = WrapResult::NotFound;
@@ -42,10 +44,10 @@ struct WrapStructure {
 using CurveRow = std::array<std::string, 7>;
 using CurveTable = std::vector<CurveRow>;
 
-bool readCurveDefinitions(CurveTable& table, SectionDirectory& directory, std::string_view curveSectionName);
+bool readCurveDefinitions(CurveTable& table, const SectionDirectory& directory, std::string_view curveSectionName);
 
 // `channelHint` 0 takes the count from the curve section into `curves`.
-WrapStructure detectWrapStructure(DataReadContext& ctx, int channelHint, CurveTable& curves);
+WrapStructure detectWrapStructure(const DataReadContext& ctx, int channelHint, CurveTable& curves);
 
 struct FirstDataLine {
   int result = 0;            // -1 found, 1 the section holds none, 0 absent or unreadable
@@ -53,12 +55,12 @@ struct FirstDataLine {
   bool columnsSet = false;
   std::string line;
 };
-FirstDataLine readFirstDataLine(DataReadContext& ctx, std::string_view sectionName);
+FirstDataLine readFirstDataLine(const DataReadContext& ctx, std::string_view sectionName);
 
 struct ColumnConsistency {
   std::int64_t result = 0;  // common count; -count of the first differing line; -1 no data; 0 absent
   std::string offendingLine;
 };
-ColumnConsistency checkColumnCountConsistency(DataReadContext& ctx, std::string_view sectionName);
+ColumnConsistency checkColumnCountConsistency(const DataReadContext& ctx, std::string_view sectionName);
 
 }  // namespace korrivan::las

@@ -35,6 +35,8 @@ struct LasLineParts {
   // The format as written between the braces ("AF10.4;0.5;1.0"), kept
   // beside the reduced format code for the array channel checks.
   std::string formatAsWritten;
+  // 1-based number of the line in the file; 0 when not known.
+  std::int64_t line = 0;
 
   const std::string& field(int column) const;
   std::string& field(int column);

@@ -23,16 +23,19 @@ bool isSkippedLine(std::string_view line) {
 
 }  // namespace
 
-ParseStatus parseSection(SectionDirectory& directory, ParsedSection& table, std::string_view sectionName,
+ParseStatus parseSection(const SectionDirectory& directory, ParsedSection& table, std::string_view sectionName,
                          const LineRules& rules) {
   table.reset();
   std::string text = readSectionText(directory, sectionName);
   if (text.empty()) return ParseStatus::EmptyOrAbsent;
   text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
 
+  const SectionRow* row = directory.find(sectionName);
+  std::int64_t lineNumber = row && row->startLine > 0 ? row->startLine - 1 : -1;
   std::string list = " ";
   std::size_t from = 0;
   while (from <= text.size()) {
+    if (lineNumber >= 0) ++lineNumber;
     std::size_t cr = text.find('\r', from);
     std::string line = text.substr(from, cr == std::string::npos ? std::string::npos : cr - from);
     from = cr == std::string::npos ? text.size() + 1 : cr + 1;
@@ -46,6 +49,7 @@ ParseStatus parseSection(SectionDirectory& directory, ParsedSection& table, std:
     parts.format = getFormat(line);
     parts.association = getAssociation(line, rules.delimiter);
     parts.formatAsWritten = getFormatAsWritten(line);
+    parts.line = lineNumber > 0 ? lineNumber : 0;
     if (isValidMnemonic(parts.mnemonic, rules.version)) list += parts.mnemonic + " ";
     table.rows.push_back(std::move(parts));
   }

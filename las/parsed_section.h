@@ -30,7 +30,7 @@ enum class ParseStatus { Read = -1, EmptyOrAbsent = 1 };
 
 // Fills the table from the named section. A section whose lines end in LF
 // alone reads as one line.
-ParseStatus parseSection(SectionDirectory& directory, ParsedSection& table, std::string_view sectionName,
+ParseStatus parseSection(const SectionDirectory& directory, ParsedSection& table, std::string_view sectionName,
                          const LineRules& rules);
 
 }  // namespace korrivan::las

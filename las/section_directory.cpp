@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <utility>
+
 #include "base/file_names.h"
 #include "las/line_source.h"
 #include "base/text_utils.h"
@@ -197,6 +199,10 @@ const SectionRow* SectionDirectory::findStandard(std::string_view longName) cons
 
 std::optional<std::int64_t> SectionDirectory::sectionStart(std::string_view name, std::string* storedName) {
   if (!built_ && !fileName_.empty()) build(fileName_, version_);
+  return std::as_const(*this).sectionStart(name, storedName);
+}
+
+std::optional<std::int64_t> SectionDirectory::sectionStart(std::string_view name, std::string* storedName) const {
   const SectionRow* row = find(name);
   if (!row) return std::nullopt;
   if (storedName) *storedName = row->name;
@@ -223,10 +229,9 @@ std::size_t firstTitleLine(std::string_view text) {
 
 }  // namespace
 
-std::string readSectionText(SectionDirectory& directory, std::string_view sectionName) {
+std::string readSectionText(const SectionDirectory& directory, std::string_view sectionName) {
   // Header sections are small; a body beyond this size is read only this far.
   constexpr std::int64_t kMaxSectionText = 16ll << 20;
-  if (directory.rows().empty() && !directory.fileName().empty()) directory.sectionStart(sectionName);
   const auto& rows = directory.rows();
   std::size_t i = 0;
   while (i < rows.size() && !iequals(rows[i].name, sectionName)) ++i;

@@ -72,6 +72,8 @@ public:
   // remembered file); nullopt when there is none. `storedName` gets the
   // name as written in the file.
   std::optional<std::int64_t> sectionStart(std::string_view name, std::string* storedName = nullptr);
+  // The same in a directory already built.
+  std::optional<std::int64_t> sectionStart(std::string_view name, std::string* storedName = nullptr) const;
 
   // Row of the first section of that name, or nullptr.
   const SectionRow* find(std::string_view name) const;
@@ -107,6 +109,6 @@ private:
 // The raw text of a section's body: from its start up to the line end
 // before the next section's title (to the end of the file for the last
 // section). Empty when the section is absent or cannot be read.
-std::string readSectionText(SectionDirectory& directory, std::string_view sectionName);
+std::string readSectionText(const SectionDirectory& directory, std::string_view sectionName);
 
 }  // namespace korrivan::las

@@ -17,8 +17,18 @@ namespace {
 void writeRunReport(Session& session, const Certification& certification, RunHooks& hooks) {
   ReportHeader header{session.lasFileName, certification.detectedVersion, std::chrono::system_clock::now()};
   std::string report = buildReport(certification.table(), header);
-  if (!writeReport(session.logFileName, report, hooks))
-    appendCommandLog(session, "Error: The certification report could not be written to " + session.logFileName + ".");
+  if (report.empty()) {
+    appendCommandLog(session,
+                     "Error: The certification report could not be built (out of memory), so none was "
+                     "written to " +
+                         session.logFileName + ".");
+    return;
+  }
+  base::PendingError why;
+  if (!writeReport(session.logFileName, report, hooks, &why))
+    appendCommandLog(session, "Error: The certification report could not be written to " + session.logFileName + ": " +
+                                  why.text + ". Error #" + std::to_string(why.number) +
+                                  ". Any old report there was left as it was.");
 }
 
 }  // namespace
@@ -28,9 +38,7 @@ void doBatchMode(Session& session, RunHooks& hooks) {
     CertifyOptions options;
     options.mode = CertifyMode::Batch;
     options.doWrap = session.doWrap;
-    options.programFolder = session.programFolder;
-    options.logFileName = session.logFileName;
-    options.statusText = session.statusText;
+    options.log = session.logContext();
     options.priorVersion = session.detectedVersion;
     const Certification certification = certifyFile(session.lasFileName, options, hooks);
     session.detectedVersion = certification.detectedVersion;
@@ -51,7 +59,7 @@ void doBatchMode(Session& session, RunHooks& hooks) {
         break;
     }
   } catch (const std::exception& e) {
-    PendingError pe = pendingError(e);
+    base::PendingError pe = base::pendingError(e);
     appendCommandLog(session, "Error: VB Error in doBatchMode: " + pe.text + ". Error #" + std::to_string(pe.number) +
                                   ". LAS file was: " + session.lasFileName);
   }

@@ -1,6 +1,7 @@
 #include "run/certification.h"
 
-#include "run/drivers.h"
+#include "base/las_file_lock.h"
+#include "base/safe_file.h"
 #include "certify/prechecks.h"
 #include "certify/report.h"
 #include "certify/session.h"
@@ -14,41 +15,6 @@ namespace {
 constexpr const char* kVersionNotFoundTitle = "LAS Version Not Found!";
 constexpr const char* kVersionNotFoundText = "LAS Version was not determined. Proceeding as if Ver 2.0. ";
 
-Outcome outcomeOfCell(const std::string& cell) {
-  if (cell.empty()) return Outcome::Passed;
-  if (cell == " ") return Outcome::NotPerformed;
-  return Outcome::Failed;
-}
-
-// The errors of a failed cell, one per CR LF-separated text.
-std::vector<Finding> findingsOfCell(const std::string& cell) {
-  std::vector<Finding> findings;
-  if (outcomeOfCell(cell) != Outcome::Failed) return findings;
-  std::size_t from = 0;
-  for (;;) {
-    std::size_t at = cell.find("\r\n", from);
-    findings.push_back({cell.substr(from, at == std::string::npos ? std::string::npos : at - from), 0, {}});
-    if (at == std::string::npos) break;
-    from = at + 2;
-  }
-  return findings;
-}
-
-std::vector<GroupResult> groupsOfTable(const CheckTable& table) {
-  std::vector<GroupResult> groups;
-  for (int g = 1; g <= table.lastGroup(); ++g) {
-    GroupResult group{g, table.title(g), {}};
-    for (int row = 1; row <= certify::kLastRow; ++row) {
-      const std::string& name = table.checkName(g, row);
-      if (name.empty()) continue;
-      const std::string& cell = table.outcome(g, row);
-      group.checks.push_back({g, row, name, outcomeOfCell(cell), findingsOfCell(cell)});
-    }
-    groups.push_back(std::move(group));
-  }
-  return groups;
-}
-
 CertifyEnd endOfRun(certify::RunResult result) {
   switch (result) {
     case certify::RunResult::Completed: return CertifyEnd::Completed;
@@ -58,30 +24,56 @@ CertifyEnd endOfRun(certify::RunResult result) {
   return CertifyEnd::Stopped;
 }
 
-void recordPreChecks(certify::CheckTables& tables, const certify::PreCheckSlots& slots) {
+// The group 1 file checks: their outcomes in the table of the version the
+// run shows, every other check passed.
+CheckTable preCheckTable(const certify::PreCheckSlots& slots, float version, bool doWrap) {
+  CheckTable table = certify::catalogueTable(
+      version == 3.0f ? certify::CatalogueKind::Version3 : certify::CatalogueKind::Version2, "", doWrap);
   certify::OutcomeSlots group1;
   for (int k = 1; k <= 6; ++k) group1[static_cast<std::size_t>(k)] = slots[static_cast<std::size_t>(k - 1)];
-  certify::recordGroupResults(tables.v3, 1, group1);
-  certify::recordGroupResults(tables.v2, 1, group1);
+  certify::recordGroupResults(table, 1, group1);
+  return table;
 }
 
-// Detects the version and runs its driver; fills the session's tables.
-CertifyEnd certifyByVersion(certify::Session& session, const CertifyOptions& options, certify::RunHooks& hooks) {
-  const bool interactive = options.mode == CertifyMode::Interactive;
-  float version = certify::detectVersion(session.lasFileName);
+struct VersionRun {
+  float version = 0;
+  CertifyEnd end = CertifyEnd::Stopped;
+  DriverRun driver;
+};
+
+// Detects the version and runs its driver.
+VersionRun certifyByVersion(DriverSetup setup, CertifyMode mode) {
+  VersionRun run;
+  const bool interactive = mode == CertifyMode::Interactive;
+  float version = certify::detectVersion(setup.fileName);
   if (version == 0) {
-    if (!interactive) return CertifyEnd::VersionNotRead;
-    session.detectedVersion = 2.0f;
-    if (hooks.messageBox(certify::MessageIcon::Critical, kVersionNotFoundTitle, kVersionNotFoundText,
-                         certify::MessageButtons::OkCancel,
-                         certify::MessageAnswer::Ok) == certify::MessageAnswer::Cancel)
-      return CertifyEnd::Stopped;
-    return endOfRun(certify::aaCertify2(session, hooks));
+    if (!interactive) {
+      run.end = CertifyEnd::VersionNotRead;
+      return run;
+    }
+    run.version = setup.version = 2.0f;
+    if (setup.hooks.messageBox(certify::MessageIcon::Critical, kVersionNotFoundTitle, kVersionNotFoundText,
+                               certify::MessageButtons::OkCancel,
+                               certify::MessageAnswer::Ok) == certify::MessageAnswer::Cancel) {
+      run.end = CertifyEnd::Stopped;
+      run.driver.table = certify::catalogueTable(certify::CatalogueKind::Version2, "", setup.doWrap);
+      return run;
+    }
+    run.driver = aaCertify2(setup);
+    run.end = endOfRun(run.driver.result);
+    return run;
   }
-  session.detectedVersion = version;
-  if (version == 3.0f) return endOfRun(certify::aaCertify3(session, hooks));
-  if (version == 1.2f || version == 2.0f || interactive) return endOfRun(certify::aaCertify2(session, hooks));
-  return CertifyEnd::VersionUnsupported;
+  run.version = setup.version = version;
+  if (version == 3.0f) {
+    run.driver = aaCertify3(setup);
+  } else if (version == 1.2f || version == 2.0f || interactive) {
+    run.driver = aaCertify2(setup);
+  } else {
+    run.end = CertifyEnd::VersionUnsupported;
+    return run;
+  }
+  run.end = endOfRun(run.driver.result);
+  return run;
 }
 
 }  // namespace
@@ -96,38 +88,46 @@ LasVersion lasVersionOf(float detected) {
 
 std::string CheckResult::idText() const { return std::to_string(group) + certify::rowLetter(row); }
 
-std::string CheckResult::cellText() const {
-  switch (outcome) {
-    case Outcome::Passed: return "";
-    case Outcome::NotPerformed: return " ";
-    case Outcome::Failed: break;
+Certification certificationOfTable(const CheckTable& table,
+                                   const std::map<std::pair<int, int>, std::vector<Finding>>& findings) {
+  Certification c;
+  for (int g = 1; g <= table.lastGroup(); ++g) {
+    GroupResult group{g, table.title(g), {}};
+    for (int row = 1; row <= certify::kLastRow; ++row) {
+      const std::string& name = table.checkName(g, row);
+      if (name.empty()) continue;
+      CheckResult check{g, row, name, certify::outcomeOfCell(table.outcome(g, row)), table.outcome(g, row), {}};
+      if (check.outcome == Outcome::Failed) {
+        auto it = findings.find({g, row});
+        check.findings = it != findings.end() ? it->second : certify::OutcomeSlot(check.cellText).findings();
+      }
+      group.checks.push_back(std::move(check));
+    }
+    c.groups.push_back(std::move(group));
   }
-  std::string text;
-  for (std::size_t k = 0; k < findings.size(); ++k) {
-    if (k) text += "\r\n";
-    text += findings[k].message;
-  }
-  return text;
+  return c;
 }
 
 CheckTable Certification::table() const {
-  CheckTable t(version == LasVersion::V3_0 ? 9 : 7);
+  CheckTable t(groups.size() > 7 ? 9 : 7);
   for (const GroupResult& g : groups) {
     if (g.number > t.lastGroup()) continue;
     t.cell(0, 0, g.number) = g.title;
     for (const CheckResult& c : g.checks) {
       t.checkName(g.number, c.row) = c.name;
-      t.outcome(g.number, c.row) = c.cellText();
+      t.outcome(g.number, c.row) = c.cellText;
     }
   }
   return t;
 }
 
-bool Certification::anyCheckFailed() const {
+bool Certification::anyCheckFailed() const { return firstFailure() != nullptr; }
+
+const CheckResult* Certification::firstFailure() const {
   for (const GroupResult& g : groups)
     for (const CheckResult& c : g.checks)
-      if (c.outcome != Outcome::Passed) return true;
-  return false;
+      if (c.outcome != Outcome::Passed) return &c;
+  return nullptr;
 }
 
 std::string Certification::resultText() const { return certify::resultText(table(), detectedVersion); }
@@ -141,29 +141,39 @@ const CheckResult* Certification::check(int group, int row) const {
 }
 
 Certification certifyFile(const std::string& lasFileName, const CertifyOptions& options, certify::RunHooks& hooks) {
-  certify::Session session;
-  session.lasFileName = lasFileName;
-  session.logFileName = options.logFileName;
-  session.batch = options.mode == CertifyMode::Batch;
-  session.doWrap = options.doWrap;
-  session.programFolder = options.programFolder;
-  session.statusText = options.statusText;
-  session.detectedVersion = options.priorVersion;
+  if (options.repair == RepairPolicy::Repair) {
+    const std::string resolved = base::resolvedPath(lasFileName);
+    if (!resolved.empty()) base::removeStaleTemporaries(base::posixFolderOf(resolved));
+  }
+  // Runs on one file take turns: this run reads under a shared lock, which
+  // the STOP repair turns exclusive while it rewrites the file.
+  base::LasFileLock lock(lasFileName);
+  lock.lockShared();  // without it, the pre-checks report the file locked
 
-  Certification result;
-  result.lasFileName = lasFileName;
-  result.doWrap = options.doWrap;
-  certify::fillCheckCatalogue(session.tables, "", session.doWrap);
+  float version = options.priorVersion;
+  CertifyEnd end;
+  DriverRun driver;
   certify::PreCheckSlots slots;
   if (certify::preCheckFile(lasFileName, slots) == certify::PreCheckResult::AnyFailed) {
-    recordPreChecks(session.tables, slots);
-    result.end = CertifyEnd::PreCheckFailed;
+    end = CertifyEnd::PreCheckFailed;
+    driver.table = preCheckTable(slots, version, options.doWrap);
   } else {
-    result.end = certifyByVersion(session, options, hooks);
+    DriverSetup setup{lasFileName, 0, options.doWrap, options.repair, hooks, options.log, &lock};
+    VersionRun run = certifyByVersion(setup, options.mode);
+    end = run.end;
+    if (run.version != 0) version = run.version;
+    if (end == CertifyEnd::VersionNotRead || end == CertifyEnd::VersionUnsupported)
+      driver.table = certify::catalogueTable(certify::CatalogueKind::Version2, "", options.doWrap);
+    else
+      driver = std::move(run.driver);
   }
-  result.detectedVersion = session.detectedVersion;
-  result.version = lasVersionOf(session.detectedVersion);
-  result.groups = groupsOfTable(session.tables.forVersion(session.detectedVersion));
+
+  Certification result = certificationOfTable(driver.table, driver.findings);
+  result.lasFileName = lasFileName;
+  result.doWrap = options.doWrap;
+  result.end = end;
+  result.detectedVersion = version;
+  result.version = lasVersionOf(version);
   return result;
 }
 

@@ -2,42 +2,35 @@
 // One certification of one LAS file, as a value a front end receives: the
 // version found, how the run ended, and every check of the catalogue with
 // its outcome and findings. The report and the results grid read it through
-// one conversion to the legacy cell texts (table()).
+// one conversion to the check table's cell texts (table()).
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "certify/check_table.h"
+#include "certify/outcome.h"
 #include "certify/run_hooks.h"
+#include "run/drivers.h"
 
 namespace korrivan::run {
+
+using certify::Finding;
+using certify::Outcome;
 
 enum class LasVersion { Unknown, V1_2, V2_0, V3_0, Other };
 
 LasVersion lasVersionOf(float detected);
-
-enum class Outcome { Passed, NotPerformed, Failed };
-
-// One defect found by a check: the message as the report shows it and, where
-// the check knows it, the line of the LAS file it is about.
-struct Finding {
-  std::string message;
-  std::int64_t line = 0;  // 1-based line number; 0 when the finding is not about one line
-  std::string lineText;
-};
 
 struct CheckResult {
   int group = 0;
   int row = 0;
   std::string name;  // as shown in this run
   Outcome outcome = Outcome::Passed;
+  std::string cellText;  // "" passed, " " not performed, else the error text exactly as the report shows it
   std::vector<Finding> findings;
 
   // "4e": the group number and the row's letter.
   std::string idText() const;
-  // The check table's cell text: "" passed, " " not performed, else the errors joined by CR LF.
-  std::string cellText() const;
 };
 
 struct GroupResult {
@@ -58,18 +51,12 @@ enum class CertifyEnd {
 
 enum class CertifyMode { Batch, Interactive };
 
-// Whether a ~Well STOP left NULL in a real-time file may be rewritten with the
-// last index read from the data.
-enum class RepairPolicy { Repair, ReportOnly };
-
 struct CertifyOptions {
   CertifyMode mode = CertifyMode::Batch;
   bool doWrap = false;  // the 1.2/2.0 WRAP line-length check
   RepairPolicy repair = RepairPolicy::Repair;
   // Context of command-log entries written during the run.
-  std::string programFolder;
-  std::string logFileName;
-  std::string statusText = "Korrivan";
+  certify::CommandLogContext log;
   // The version shown when a pre-check fails before any version is read
   // (the window keeps the version of its previous run).
   float priorVersion = -999.25f;
@@ -85,15 +72,24 @@ struct Certification {
 
   // True when any check of the catalogue failed or was not performed.
   bool anyCheckFailed() const;
-  // The legacy check table: version 3.0 table (9 groups) or 1.2/2.0 (7 groups).
+  // The check table: version 3.0 table (9 groups) or 1.2/2.0 (7 groups).
   certify::CheckTable table() const;
   // The report's result text after "Result: ".
   std::string resultText() const;
   const CheckResult* check(int group, int row) const;
+  // The first check that failed or was not performed, or null.
+  const CheckResult* firstFailure() const;
 };
 
 // Certifies one file: pre-checks, version detection, the driver of its
-// version. Every call starts from a fresh state; nothing is kept between calls.
+// version. Every call starts from a fresh state; nothing is kept between
+// calls, so one process may certify many files, one after the other or at
+// the same time on several threads.
 Certification certifyFile(const std::string& lasFileName, const CertifyOptions& options, certify::RunHooks& hooks);
+
+// The certification of a check table (its cells and the findings of its
+// failed checks); used by certifyFile and by tests.
+Certification certificationOfTable(const certify::CheckTable& table,
+                                   const std::map<std::pair<int, int>, std::vector<Finding>>& findings);
 
 }  // namespace korrivan::run

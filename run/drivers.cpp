@@ -2,16 +2,16 @@
 
 #include <cmath>
 
-#include "certify/command_log.h"
-#include "checks/family.h"
 #include "base/text_utils.h"
+#include "checks/family.h"
+#include "run/stop_repair.h"
 
 namespace korrivan::run {
 
-namespace {
-
+using namespace certify;
 using checks::Family;
-using checks::invokeFamily;
+
+namespace {
 
 // Ends the driver: the run is over, completed, cancelled or stopped.
 struct EndRun {
@@ -21,21 +21,9 @@ struct EndRun {
 // The run was stopped by an error (or cancelled): the driver's error exit.
 struct ErrorExit {};
 
-bool askToCancel(RunHooks& hooks) {
-  if (!hooks.interactive()) return false;
-  return hooks.messageBox(MessageIcon::Question, kCancelTitle, kCancelQuestion, MessageButtons::YesNo,
-                          MessageAnswer::No) == MessageAnswer::Yes;
-}
-
 void showGroupProgress(RunHooks& hooks, int group, int lastGroup) {
   int percent = static_cast<int>(std::lround(static_cast<double>(group) / lastGroup * 100.0));
   hooks.showProgress(percent, "Doing check " + std::to_string(group) + " (Press ESC to cancel...)");
-}
-
-void recordByResult(CheckTable& table, int group, FamilyResult result, const OutcomeSlots& slots) {
-  if (result == FamilyResult::AllPassed) return;
-  recordGroupResults(table, group, slots);
-  if (result == FamilyResult::InternalError) throw ErrorExit{};
 }
 
 // Slots for a group: " " for each row of the catalogue that holds a check.
@@ -46,80 +34,144 @@ OutcomeSlots slotsForGroup(const CheckTable& table, int group) {
   return slots;
 }
 
-FamilyResult runFamily(Family family, CertifyRun& run, OutcomeSlots& slots) {
-  if (!family) {  // the group is not run and reads as passed
-    for (std::string& slot : slots) slot.clear();
-    return FamilyResult::AllPassed;
+// The state of one driver run: the file as the families see it, what they
+// hand on, and what the run leaves.
+class RunState {
+public:
+  explicit RunState(const DriverSetup& setup) : setup_(setup) {
+    file.fileName = setup.fileName;
+    file.version = setup.version;
+    file.doWrap = setup.doWrap;
+    RunHooks& hooks = setup.hooks;
+    file.poll = [&hooks] { pollForCancel(hooks); };
   }
-  return invokeFamily(family, run, slots);
-}
 
-void lookUpIndexValues(CertifyRun& run) {
-  run.strt = checks::lookupParamValue(run.wellSection, "STRT");
-  run.stop = checks::lookupParamValue(run.wellSection, "STOP");
-  run.step = checks::lookupParamValue(run.wellSection, "STEP");
-  run.nullValue = checks::lookupParamValue(run.wellSection, "NULL");
-}
+  const DriverSetup& setup() const { return setup_; }
+  RunHooks& hooks() const { return setup_.hooks; }
 
-void readDelimiter(CertifyRun& run) {
-  run.delimiter = checks::delimiterFromDlm(checks::readHeaderValue(run.directory, "DLM", "Version", run.version).value);
-}
+  FamilyResult runFamily(Family family, OutcomeSlots& slots) {
+    if (!family) {  // the group is not run and reads as passed
+      for (OutcomeSlot& slot : slots) slot.clear();
+      return FamilyResult::AllPassed;
+    }
+    return checks::invokeFamily(family, file, handover, slots);
+  }
 
-void parseMainSections(CertifyRun& run, bool oneLetterFallback) {
-  const las::LineRules rules = run.lineRules();
-  // The section's name as parsed: the long name, or the one-letter one, or
-  // (1.2/2.0) the first title that begins with that letter, as ~Params does.
-  auto parse = [&](las::ParsedSection& table, std::string_view name, std::string_view letter) -> std::string {
-    if (las::parseSection(run.directory, table, name, rules) == las::ParseStatus::Read || !oneLetterFallback)
+  // Copies the slots into the group's cells and keeps the findings of the failed ones.
+  void recordGroup(int group, const OutcomeSlots& slots) {
+    recordGroupResults(out.table, group, slots);
+    for (int k = 1; k <= kLastRow; ++k) recordFindings(group, k, slots[static_cast<std::size_t>(k)]);
+  }
+
+  void recordCheck(int group, int row, const OutcomeSlot& slot) {
+    out.table.outcome(group, row) = slot.text();
+    recordFindings(group, row, slot);
+  }
+
+  void recordByResult(int group, FamilyResult result, const OutcomeSlots& slots) {
+    if (result == FamilyResult::AllPassed) return;
+    recordGroup(group, slots);
+    if (result == FamilyResult::InternalError) throw ErrorExit{};
+  }
+
+  void lookUpIndexValues() {
+    handover.strt = checks::lookupParamValue(file.wellSection, "STRT");
+    handover.stop = checks::lookupParamValue(file.wellSection, "STOP");
+    handover.step = checks::lookupParamValue(file.wellSection, "STEP");
+    handover.nullValue = checks::lookupParamValue(file.wellSection, "NULL");
+  }
+
+  void readDelimiter() {
+    file.delimiter =
+        checks::delimiterFromDlm(checks::readHeaderValue(file.directory, "DLM", "Version", file.version).value);
+  }
+
+  void parseMainSections(bool oneLetterFallback) {
+    const las::LineRules rules = file.lineRules();
+    // The section's name as parsed: the long name, or the one-letter one, or
+    // (1.2/2.0) the first title that begins with that letter, as ~Params does.
+    auto parse = [&](las::ParsedSection& table, std::string_view name, std::string_view letter) -> std::string {
+      if (las::parseSection(file.directory, table, name, rules) == las::ParseStatus::Read || !oneLetterFallback)
+        return std::string(name);
+      if (las::parseSection(file.directory, table, letter, rules) == las::ParseStatus::Read) return std::string(letter);
+      const las::SectionRow* row = file.directory.findStandard(name);
+      if (row && las::parseSection(file.directory, table, row->name, rules) == las::ParseStatus::Read)
+        return row->name;
       return std::string(name);
-    if (las::parseSection(run.directory, table, letter, rules) == las::ParseStatus::Read) return std::string(letter);
-    const las::SectionRow* row = run.directory.findStandard(name);
-    if (row && las::parseSection(run.directory, table, row->name, rules) == las::ParseStatus::Read) return row->name;
-    return std::string(name);
-  };
-  parse(run.versionSection, "Version", "V");
-  run.wellSectionName = parse(run.wellSection, "Well", "W");
-  run.curveSection.reset();
-  run.parameterSection.reset();
-  if (!run.directory.curveSectionName.empty())
-    las::parseSection(run.directory, run.curveSection, run.directory.curveSectionName, rules);
-  if (!run.directory.parameterSectionName.empty())
-    las::parseSection(run.directory, run.parameterSection, run.directory.parameterSectionName, rules);
-}
-
-void logDriverError(CertifyRun& run, const char* driver, const PendingError& e, bool plainWhenNone) {
-  if (plainWhenNone && e.number == 0) {
-    appendCommandLog(run.session, std::string("Error: Error in ") + driver + ":");
-    return;
+    };
+    parse(file.versionSection, "Version", "V");
+    file.wellSectionName = parse(file.wellSection, "Well", "W");
+    file.curveSection.reset();
+    file.parameterSection.reset();
+    if (!file.directory.curveSectionName.empty())
+      las::parseSection(file.directory, file.curveSection, file.directory.curveSectionName, rules);
+    if (!file.directory.parameterSectionName.empty())
+      las::parseSection(file.directory, file.parameterSection, file.directory.parameterSectionName, rules);
   }
-  appendCommandLog(run.session, std::string("Error: VB Error in ") + driver + ": " + e.text + ". Error #" +
-                                    std::to_string(e.number));
-}
+
+  // Group 6 and the NULL STOP repair the index range family may ask for.
+  FamilyResult runIndexRange(OutcomeSlots& slots) {
+    FamilyResult result = runFamily(checks::checkIndexRange, slots);
+    if (result == FamilyResult::InternalError || !handover.stopRepair) return result;
+    StopRepairContext context{setup_.repair, setup_.lock, setup_.hooks};
+    return applyStopRepair(context, file, handover, slots);
+  }
+
+  void logDriverError(const char* driver, const base::PendingError& e, bool plainWhenNone) const {
+    if (plainWhenNone && e.number == 0) {
+      appendCommandLog(setup_.log, std::string("Error: Error in ") + driver + ":");
+      return;
+    }
+    appendCommandLog(setup_.log, std::string("Error: VB Error in ") + driver + ": " + e.text + ". Error #" +
+                                     std::to_string(e.number));
+  }
+
+  checks::FileView file;
+  checks::Handover handover;
+  DriverRun out;
+
+private:
+  void recordFindings(int group, int row, const OutcomeSlot& slot) {
+    if (slot.outcome() == Outcome::Failed)
+      out.findings[{group, row}] = slot.findings();
+    else
+      out.findings.erase({group, row});
+  }
+
+  const DriverSetup& setup_;
+};
 
 // The error exit of a driver: cancelled when the user asked for it, else
 // stopped, with one command-log line.
 template <typename Driver>
-RunResult errorExit(CertifyRun& run, const PendingError& e) {
-  if (run.hooks.cancelRequested()) return RunResult::Cancelled;
-  logDriverError(run, Driver::kName, e, Driver::kPlainLineWithoutError);
+RunResult errorExit(RunState& run, const base::PendingError& e) {
+  if (run.hooks().cancelRequested()) return RunResult::Cancelled;
+  run.logDriverError(Driver::kName, e, Driver::kPlainLineWithoutError);
   return RunResult::Stopped;
 }
 
 // Runs a driver's groups and turns the ways a run ends into its run result:
 // the gating rule ends it completed, the error exit cancelled or stopped.
 template <typename Driver>
-RunResult runDriver(Driver& driver, CertifyRun& run) {
-  BusyPointer busy(run.hooks);
+DriverRun runDriver(const DriverSetup& setup) {
+  RunState run(setup);
+  BusyPointer busy(setup.hooks);
+  Driver driver(run);
   try {
     driver.runGroups();
-    return RunResult::Completed;
+    run.out.result = RunResult::Completed;
   } catch (const EndRun& end) {
-    return end.result;
+    run.out.result = end.result;
+  } catch (const base::RunCancelled&) {
+    run.out.result = RunResult::Cancelled;
   } catch (const ErrorExit&) {
-    return errorExit<Driver>(run, run.familyError);
+    run.out.result = errorExit<Driver>(run, run.handover.familyError);
   } catch (const std::exception& e) {
-    return errorExit<Driver>(run, pendingError(e));
+    run.out.result = errorExit<Driver>(run, base::pendingError(e));
   }
+  if (!run.handover.countryRequirement.empty() && run.out.table.lastGroup() == 7)
+    run.out.table.checkName(5, 2) += run.handover.countryRequirement;
+  return std::move(run.out);
 }
 
 // ---- version 3.0 ------------------------------------------------------------
@@ -129,26 +181,25 @@ public:
   static constexpr const char* kName = "aaCertify3";
   static constexpr bool kPlainLineWithoutError = false;
 
-  explicit Certify3(CertifyRun& run) : run_(run), table_(run.session.tables.v3) {}
+  explicit Certify3(RunState& run) : run_(run), table_(run.out.table) {}
 
   void runGroups() {
-    Session& s = run_.session;
-    // The catalogue is written again at once, so that a run ending in group 1
-    // still lists the check that decided it.
-    clearCheckTable(table_);
-    fillCheckCatalogue(s.tables, "", s.doWrap);
-    run_.directory.setFile(run_.fileName, run_.version);
+    const DriverSetup& setup = run_.setup();
+    table_ = catalogueTable(CatalogueKind::Version3, "", setup.doWrap);
+    run_.file.directory.build(setup.fileName, setup.version);
 
     group(1, checks::checkTildeLinesV3, OutcomeSlots{});  // only row g is the family's
 
-    readDelimiter(run_);
-    run_.directory.locateMainSections(run_.fileName, run_.version);
-    fillCheckCatalogue(s.tables, run_.directory.dataSectionName, s.doWrap);
-    parseMainSections(run_, false);
+    run_.readDelimiter();
+    run_.file.directory.locateMainSections(setup.fileName, setup.version);
+    // The group 6 names carry the data section's name; outcomes so far stay.
+    const CheckTable named = catalogueTable(CatalogueKind::Version3, run_.file.directory.dataSectionName, setup.doWrap);
+    for (int r = 0; r <= kLastRow; ++r) table_.cell(r, r == 0 ? 0 : 2, 6) = named.cell(r, r == 0 ? 0 : 2, 6);
+    run_.parseMainSections(false);
 
     group(2, checks::checkVersionSection);
 
-    readDelimiter(run_);
+    run_.readDelimiter();
     group(3, checks::checkSectionTitles);
 
     OutcomeSlots slots = slotsForGroup(table_, 4);
@@ -156,36 +207,39 @@ public:
     group(4, checks::checkLineSyntax3, slots);
 
     slots = slotsForGroup(table_, 5);
-    FamilyResult well = runFamily(checks::checkWellSectionV3, run_, slots);
-    if (well != FamilyResult::InternalError) lookUpIndexValues(run_);
+    FamilyResult well = run_.runFamily(checks::checkWellSectionV3, slots);
+    if (well != FamilyResult::InternalError) run_.lookUpIndexValues();
     record(5, well, slots);
 
-    group(6, run_.directory.mainSectionsFound ? checks::checkIndexRange : nullptr);
+    slots = slotsForGroup(table_, 6);
+    record(6, run_.file.directory.mainSectionsFound ? run_.runIndexRange(slots) : run_.runFamily(nullptr, slots),
+           slots);
 
     group(7, checks::checkColumnData);
     group(8, checks::checkAssociations);
     group(9, checks::checkArrayChannels);
-    run_.hooks.letEventsRun();
+    run_.hooks().letEventsRun();
   }
 
 private:
   // Runs a family on the group's slots: " " for every row that holds a check
   // unless the caller hands other presets.
   void group(int number, Family family) { group(number, family, slotsForGroup(table_, number)); }
-  void group(int number, Family family, OutcomeSlots slots) { record(number, runFamily(family, run_, slots), slots); }
+  void group(int number, Family family, OutcomeSlots slots) { record(number, run_.runFamily(family, slots), slots); }
 
   void record(int number, FamilyResult result, const OutcomeSlots& slots) {
-    showGroupProgress(run_.hooks, number, table_.lastGroup());
-    run_.hooks.letEventsRun();
-    recordByResult(table_, number, result, slots);
+    RunHooks& hooks = run_.hooks();
+    showGroupProgress(hooks, number, table_.lastGroup());
+    hooks.letEventsRun();
+    run_.recordByResult(number, result, slots);
     if (anyCheckFailed(table_)) throw EndRun{RunResult::Completed};
-    run_.hooks.letEventsRun();
-    if (!run_.hooks.cancelRequested()) return;
-    if (askToCancel(run_.hooks)) throw ErrorExit{};
-    run_.hooks.clearCancel();
+    hooks.letEventsRun();
+    if (!hooks.cancelRequested()) return;
+    if (askToCancel(hooks)) throw ErrorExit{};
+    hooks.clearCancel();
   }
 
-  CertifyRun& run_;
+  RunState& run_;
   CheckTable& table_;
 };
 
@@ -196,12 +250,14 @@ public:
   static constexpr const char* kName = "aaCertify2";
   static constexpr bool kPlainLineWithoutError = true;
 
-  explicit Certify2(CertifyRun& run) : run_(run), table_(run.session.tables.v2) {}
+  explicit Certify2(RunState& run) : run_(run), table_(run.out.table) {}
 
   void runGroups() {
-    run_.delimiter = ' ';
-    if (!run_.directory.locateMainSections(run_.fileName, run_.version)) throw ErrorExit{};
-    parseMainSections(run_, true);
+    const DriverSetup& setup = run_.setup();
+    table_ = catalogueTable(CatalogueKind::Version2, "", setup.doWrap);
+    run_.file.delimiter = ' ';
+    if (!run_.file.directory.locateMainSections(setup.fileName, setup.version)) throw ErrorExit{};
+    run_.parseMainSections(true);
 
     group(2, checks::checkVersionSection);
     group(3, checks::checkSectionTitles);
@@ -211,19 +267,18 @@ public:
     group(4, checks::checkLineSyntax2, slots);
 
     slots = slotsForGroup(table_, 5);
-    FamilyResult well = runFamily(checks::checkWellSectionV2, run_, slots);
-    if (base::trimSpaces(slots[1]).empty() && !slots[2].empty()) {
+    FamilyResult well = run_.runFamily(checks::checkWellSectionV2, slots);
+    if (base::trimSpaces(slots[1].text()).empty() && !slots[2].empty()) {
       // A failure of the country-specific mnemonics alone is recorded and the run goes on.
-      table_.outcome(5, 2) = slots[2];
+      run_.recordCheck(5, 2, slots[2]);
       well = FamilyResult::AllPassed;
     }
-    if (well == FamilyResult::AllPassed) lookUpIndexValues(run_);
+    if (well == FamilyResult::AllPassed) run_.lookUpIndexValues();
     record(5, well, slots);
 
     slots = slotsForGroup(table_, 6);
     FamilyResult index = FamilyResult::AllPassed;
-    if (table_.outcome(4, 6).empty() && run_.directory.mainSectionsFound)
-      index = runFamily(checks::checkIndexRange, run_, slots);
+    if (table_.outcome(4, 6).empty() && run_.file.directory.mainSectionsFound) index = run_.runIndexRange(slots);
     record(6, index, slots);
 
     group(7, checks::checkAsciiSection);
@@ -233,44 +288,42 @@ private:
   // Runs a family on the group's slots: " " for every row that holds a check
   // unless the caller hands other presets.
   void group(int number, Family family) { group(number, family, slotsForGroup(table_, number)); }
-  void group(int number, Family family, OutcomeSlots slots) { record(number, runFamily(family, run_, slots), slots); }
+  void group(int number, Family family, OutcomeSlots slots) { record(number, run_.runFamily(family, slots), slots); }
 
   void record(int number, FamilyResult result, const OutcomeSlots& slots) {
-    run_.hooks.letEventsRun();
-    if (run_.hooks.cancelRequested()) {
-      if (askToCancel(run_.hooks)) throw ErrorExit{};
-      run_.hooks.clearCancel();
+    RunHooks& hooks = run_.hooks();
+    hooks.letEventsRun();
+    if (hooks.cancelRequested()) {
+      if (askToCancel(hooks)) throw ErrorExit{};
+      hooks.clearCancel();
     }
-    if (run_.hooks.interactive()) showGroupProgress(run_.hooks, number, 7);
-    recordByResult(table_, number, result, slots);
+    if (hooks.interactive()) showGroupProgress(hooks, number, 7);
+    run_.recordByResult(number, result, slots);
     const bool onlyCountryFailed = table_.outcome(5, 1).empty() && !base::trimSpaces(table_.outcome(5, 2)).empty();
     if (!onlyCountryFailed && anyCheckFailed(table_)) throw EndRun{RunResult::Completed};
   }
 
-  CertifyRun& run_;
+  RunState& run_;
   CheckTable& table_;
 };
 
 }  // namespace
 
-RunResult aaCertify3(CertifyRun& run) {
-  Certify3 driver(run);
-  return runDriver(driver, run);
+bool askToCancel(RunHooks& hooks) {
+  if (!hooks.interactive()) return false;
+  return hooks.messageBox(MessageIcon::Question, kCancelTitle, kCancelQuestion, MessageButtons::YesNo,
+                          MessageAnswer::No) == MessageAnswer::Yes;
 }
 
-RunResult aaCertify2(CertifyRun& run) {
-  Certify2 driver(run);
-  return runDriver(driver, run);
+void pollForCancel(RunHooks& hooks) {
+  hooks.letEventsRun();
+  if (!hooks.cancelRequested()) return;
+  if (askToCancel(hooks)) throw base::RunCancelled{};
+  hooks.clearCancel();
 }
 
-RunResult aaCertify3(Session& session, RunHooks& hooks) {
-  CertifyRun run(session, hooks);
-  return aaCertify3(run);
-}
+DriverRun aaCertify3(const DriverSetup& setup) { return runDriver<Certify3>(setup); }
 
-RunResult aaCertify2(Session& session, RunHooks& hooks) {
-  CertifyRun run(session, hooks);
-  return aaCertify2(run);
-}
+DriverRun aaCertify2(const DriverSetup& setup) { return runDriver<Certify2>(setup); }
 
 }  // namespace korrivan::run

@@ -51,13 +51,11 @@ const std::vector<std::string> kVersion20 = {"~Version",
                                              "1",
                                              "2"};
 
-Session sessionFor(const ScratchDir& dir, const std::string& file, float version) {
-  Session s;
-  s.programFolder = dir.path().string();
-  s.lasFileName = file;
-  s.detectedVersion = version;
-  fillCheckCatalogue(s.tables, "", false);
-  return s;
+// Runs the driver of the version on the file, logging into the scratch folder.
+korrivan::run::DriverRun drive(const ScratchDir& dir, const std::string& file, float version, RunHooks& hooks) {
+  const korrivan::run::DriverSetup setup{file,  version, false, korrivan::run::RepairPolicy::Repair, hooks,
+                                         {dir.path().string(), file, "", "Korrivan"}};
+  return version == 3.0f ? korrivan::run::aaCertify3(setup) : korrivan::run::aaCertify2(setup);
 }
 
 std::string commandLog(const ScratchDir& dir) {
@@ -68,12 +66,12 @@ TEST(Drivers, FailureInGroupThreeEndsTheRunAndLeavesLaterGroupsEmpty) {
   ScratchDir dir;
   std::vector<std::string> lines = kVersion20;
   lines.insert(lines.begin() + 3, "~V");  // a duplicate title by first letter
-  Session s = sessionFor(dir, dir.writeLas("dup.las", lines), 2.0f);
-  SilentHooks hooks;
-  EXPECT_EQ(aaCertify2(s, hooks), RunResult::Completed);
-  EXPECT_EQ(s.tables.v2.outcome(3, 2), "Duplicate section titles : , V, Version");
-  EXPECT_EQ(s.tables.v2.outcome(4, 1), "");
-  std::string report = buildReport(s.tables.v2, {s.lasFileName, 2.0f, {}});
+    SilentHooks hooks;
+  const korrivan::run::DriverRun r = drive(dir, dir.writeLas("dup.las", lines), 2.0f, hooks);
+  EXPECT_EQ(r.result, RunResult::Completed);
+  EXPECT_EQ(r.table.outcome(3, 2), "Duplicate section titles : , V, Version");
+  EXPECT_EQ(r.table.outcome(4, 1), "");
+  std::string report = buildReport(r.table, {"dup.las", 2.0f, {}});
   EXPECT_NE(report.find("03: Section Title Checks"), std::string::npos);
   EXPECT_EQ(report.find("04: "), std::string::npos);
 }
@@ -82,32 +80,32 @@ TEST(Drivers, AnsweringNoContinuesAndYesCancelsWithoutLogging) {
   ScratchDir dir;
   std::string file = dir.writeLas("ok.las", kVersion20);
   {
-    Session s = sessionFor(dir, file, 2.0f);
-    ScriptedHooks hooks;
+        ScriptedHooks hooks;
     hooks.pressEscAtEvent = 1;
     hooks.answer = MessageAnswer::No;
-    EXPECT_EQ(aaCertify2(s, hooks), RunResult::Completed);
+    const korrivan::run::DriverRun r = drive(dir, file, 2.0f, hooks);
+    EXPECT_EQ(r.result, RunResult::Completed);
     ASSERT_EQ(hooks.questions.size(), 1u);
     EXPECT_EQ(hooks.questions[0], "Please Confirm!|Do you want to cancel the certification in progress?");
     EXPECT_FALSE(hooks.cancel);
-    EXPECT_EQ(s.tables.v2.outcome(2, 1), "");  // the group just run is kept
+    EXPECT_EQ(r.table.outcome(2, 1), "");  // the group just run is kept
   }
   {
-    Session s = sessionFor(dir, file, 2.0f);
-    ScriptedHooks hooks;
+        ScriptedHooks hooks;
     hooks.pressEscAtEvent = 1;
     hooks.answer = MessageAnswer::Yes;
-    EXPECT_EQ(aaCertify2(s, hooks), RunResult::Cancelled);
+    const korrivan::run::DriverRun r = drive(dir, file, 2.0f, hooks);
+    EXPECT_EQ(r.result, RunResult::Cancelled);
   }
   {
     std::string file3 =
         dir.writeLas("ok3.las", {"~Version", " VERS. 3.0 : v", " WRAP. NO : w", " DLM. SPACE : d", "~Well",
                                  "~Log_Definition", " DEPT.M : d {F}", "~Log_Data | Log_Definition", "1"});
-    Session s = sessionFor(dir, file3, 3.0f);
-    ScriptedHooks hooks;
+        ScriptedHooks hooks;
     hooks.pressEscAtEvent = 2;
     hooks.answer = MessageAnswer::Yes;
-    EXPECT_EQ(aaCertify3(s, hooks), RunResult::Cancelled);
+    const korrivan::run::DriverRun r = drive(dir, file3, 3.0f, hooks);
+    EXPECT_EQ(r.result, RunResult::Cancelled);
     ASSERT_FALSE(hooks.progress.empty());
     EXPECT_EQ(hooks.progress[0], std::make_pair(11, std::string("Doing check 1 (Press ESC to cancel...)")));
   }
@@ -116,18 +114,18 @@ TEST(Drivers, AnsweringNoContinuesAndYesCancelsWithoutLogging) {
 
 TEST(Drivers, BatchIgnoresEscape) {
   ScratchDir dir;
-  Session s = sessionFor(dir, dir.writeLas("ok.las", kVersion20), 2.0f);
   SilentHooks hooks;  // the cancel flag never reads set in batch
-  EXPECT_EQ(aaCertify2(s, hooks), RunResult::Completed);
-  EXPECT_EQ(s.tables.v2.outcome(2, 1), "");
+  const korrivan::run::DriverRun r = drive(dir, dir.writeLas("ok.las", kVersion20), 2.0f, hooks);
+  EXPECT_EQ(r.result, RunResult::Completed);
+  EXPECT_EQ(r.table.outcome(2, 1), "");
 }
 
 TEST(Drivers, Version3GroupOneFailureIsListed) {
   ScratchDir dir;
-  Session s = sessionFor(dir, dir.writeLas("t.las", {"~Version", " VERS. 3.0 : v", "~ Well", "~"}), 3.0f);
-  SilentHooks hooks;
-  EXPECT_EQ(aaCertify3(s, hooks), RunResult::Completed);
-  std::string report = buildReport(s.tables.v3, {s.lasFileName, 3.0f, {}});
+    SilentHooks hooks;
+  const korrivan::run::DriverRun r = drive(dir, dir.writeLas("t.las", {"~Version", " VERS. 3.0 : v", "~ Well", "~"}), 3.0f, hooks);
+  EXPECT_EQ(r.result, RunResult::Completed);
+  std::string report = buildReport(r.table, {"t.las", 3.0f, {}});
   EXPECT_NE(report.find("Failed: g. Correct tilde (~) Section Title line formatting\r\n"
                         "Errors: Tilde followed by illegal characters; space, comma, tab, | or [ ]\r\n"
                         "Errors: ~ Well\r\n"
@@ -139,9 +137,9 @@ TEST(Drivers, Version3GroupOneFailureIsListed) {
 
 TEST(Drivers, VanishedFileStopsWithACommandLogLine) {
   ScratchDir dir;
-  Session s = sessionFor(dir, (dir.path() / "gone.las").string(), 2.0f);
-  SilentHooks hooks;
-  EXPECT_EQ(aaCertify2(s, hooks), RunResult::Stopped);
+    SilentHooks hooks;
+  const korrivan::run::DriverRun r = drive(dir, (dir.path() / "gone.las").string(), 2.0f, hooks);
+  EXPECT_EQ(r.result, RunResult::Stopped);
   EXPECT_NE(commandLog(dir).find("Error: Error in aaCertify2:"), std::string::npos);
 }
 
@@ -156,10 +154,10 @@ TEST(Drivers, FindingsOfOneCheckAreBounded) {
   std::vector<std::string> lines = {"~Version", " VERS. 2.0 : v", " WRAP. NO : w", "~Well",
                                     "~Curve",   " DEPT.M : d",    " GR.GAPI : g",  "~A"};
   for (int i = 0; i < 60000; ++i) lines.push_back(std::to_string(1000 + i) + ".0\t45.25");
-  Session s = sessionFor(dir, dir.writeLas("tabs.las", lines), 2.0f);
-  SilentHooks hooks;
-  EXPECT_EQ(aaCertify2(s, hooks), RunResult::Completed);
-  const std::string& text = s.tables.v2.outcome(4, 5);
+    SilentHooks hooks;
+  const korrivan::run::DriverRun r = drive(dir, dir.writeLas("tabs.las", lines), 2.0f, hooks);
+  EXPECT_EQ(r.result, RunResult::Completed);
+  const std::string& text = r.table.outcome(4, 5);
   EXPECT_LE(text.size(), (1u << 20) + 100);
   EXPECT_TRUE(text.starts_with("\r\nTab character(s) found.\r\n1000.0\t45.25"));
   EXPECT_TRUE(text.ends_with("\r\n(further findings of this check are not listed)"));
@@ -173,10 +171,10 @@ TEST(Drivers, HundredMegabyteLineGetsAVerdict) {
   text += "1000.0";
   text.append(100u << 20, ' ');
   text += "45.25";
-  Session s = sessionFor(dir, dir.write("huge.las", text), 2.0f);
-  SilentHooks hooks;
-  EXPECT_EQ(aaCertify2(s, hooks), RunResult::Completed);
-  EXPECT_TRUE(anyCheckFailed(s.tables.v2));
+    SilentHooks hooks;
+  const korrivan::run::DriverRun r = drive(dir, dir.write("huge.las", text), 2.0f, hooks);
+  EXPECT_EQ(r.result, RunResult::Completed);
+  EXPECT_TRUE(anyCheckFailed(r.table));
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <random>
 
 #include "checks/certify_run.h"
-#include "certify/run_hooks.h"
 #include "checks/family.h"
 #include "support/las_fixture.h"
 
@@ -18,15 +17,14 @@ namespace {
 std::pair<certify::FamilyResult, certify::OutcomeSlots> runFamilyOn(const ScratchDir& dir,
                                                                     const std::vector<std::string>& lines,
                                                                     checks::Family family, char delimiter = ' ') {
-  certify::Session s;
-  s.lasFileName = dir.writeLas("family.las", lines);
-  s.detectedVersion = 3.0f;
-  certify::SilentHooks hooks;
-  checks::CertifyRun run(s, hooks);
-  run.delimiter = delimiter;
-  run.directory.locateMainSections(s.lasFileName, 3.0f);
+  checks::FileView file;
+  file.fileName = dir.writeLas("family.las", lines);
+  file.version = 3.0f;
+  file.delimiter = delimiter;
+  file.directory.locateMainSections(file.fileName, 3.0f);
+  checks::Handover handover;
   certify::OutcomeSlots slots;
-  certify::FamilyResult result = family(run, slots);
+  certify::FamilyResult result = family(file, handover, slots);
   return {result, slots};
 }
 
@@ -35,7 +33,7 @@ std::string associationsOf(const ScratchDir& dir, const std::vector<std::string>
   lines.insert(lines.end(), parameters.begin(), parameters.end());
   lines.push_back("~Log_Data");
   auto [result, slots] = runFamilyOn(dir, lines, checks::checkAssociations, delimiter);
-  return slots[1] + "#" + slots[2];
+  return slots[1].text() + "#" + slots[2].text();
 }
 
 TEST(Associations, CirclesReportTheRowThatClosesThem) {

@@ -104,15 +104,16 @@ TEST(WrapDetection, ReadsOnlyTheDataLinesOfTheSection) {
   EXPECT_EQ(w.linesPerDepth, 2);
 }
 
-TEST(WrapDetection, CancelStopsReading) {
+TEST(WrapDetection, PollsEveryLineAndAConfirmedCancelEndsTheRun) {
   ScratchDir dir;
   auto lines = header(3);
   for (int d = 0; d < 10; ++d) lines.push_back("1 2 3");
   Reader r(dir.writeLas("c.las", lines));
   int polls = 0;
-  r.ctx.pollCancel = [&] { return ++polls > 1; };
-  WrapStructure w = r.wrap(3);
-  EXPECT_EQ(w.result, WrapResult::Unwrapped);
+  r.ctx.poll = [&] {
+    if (++polls > 1) throw korrivan::base::RunCancelled{};
+  };
+  EXPECT_THROW(r.wrap(3), korrivan::base::RunCancelled);
   EXPECT_EQ(polls, 2);
 }
 

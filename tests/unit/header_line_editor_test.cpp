@@ -12,6 +12,8 @@
 #include "base/run_error.h"
 #include "certify/run_hooks.h"
 #include "checks/family.h"
+#include "run/certification.h"
+#include "run/stop_repair.h"
 #include "las/parsed_section.h"
 #include "las/section_directory.h"
 #include "support/las_fixture.h"
@@ -235,17 +237,15 @@ TEST(NullStopRepair, CertificationRepairsStopAndPassesGroupSix) {
                                     "1500.0000  10.0",
                                     "1500.5000  11.0"};
   std::string file = dir.writeLas("rt.las", lines);
-  certify::Session s;
-  s.programFolder = dir.path().string();
-  s.lasFileName = file;
-  s.detectedVersion = 2.0f;
-  certify::fillCheckCatalogue(s.tables, "", false);
   certify::SilentHooks hooks;
-  EXPECT_EQ(certify::aaCertify2(s, hooks), certify::RunResult::Completed);
+  run::CertifyOptions options;
+  options.log.programFolder = dir.path().string();
+  const run::Certification c = run::certifyFile(file, options, hooks);
+  EXPECT_EQ(c.end, run::CertifyEnd::Completed);
   EXPECT_EQ(test::splitCrLf(readFile(file))[5], " STOP    .M  1500.50000  :STOP DEPTH");
-  for (int r = 1; r <= 7; ++r) EXPECT_EQ(s.tables.v2.outcome(6, r), "") << r;
-  EXPECT_EQ(s.tables.v2.outcome(7, 2), "");  // the ~ASCII walk read the moved section correctly
-  EXPECT_FALSE(certify::anyCheckFailed(s.tables.v2));
+  for (int r = 1; r <= 7; ++r) EXPECT_EQ(c.check(6, r)->cellText, "") << r;
+  EXPECT_EQ(c.check(7, 2)->cellText, "");  // the ~ASCII walk read the moved section correctly
+  EXPECT_FALSE(c.anyCheckFailed());
 }
 
 }  // namespace
@@ -291,21 +291,24 @@ TEST(NullStopRepair, FailedRepairIsExplainedAndStopsTheFamily) {
                  " STOP.M -999.25 :ST", " STEP    .M        0.5000   :STEP", " NULL    .      -999.25     :NULL",
                  "~Curve", " DEPT    .M : DEPTH", "~A", "1500.0", "1500.5"});
   const std::string before = readFile(file);
-  certify::Session s;
-  s.programFolder = dir.path().string();
-  s.lasFileName = file;
-  s.detectedVersion = 2.0f;
   RecordingHooks hooks;
-  checks::CertifyRun run(s, hooks);
-  run.directory.locateMainSections(file, 2.0f);
-  las::parseSection(run.directory, run.wellSection, "Well", run.lineRules());
-  las::parseSection(run.directory, run.curveSection, "Curve", run.lineRules());
-  run.strt = "1500.0000";
-  run.stop = run.nullValue = "-999.25";
-  run.step = "0.5000";
-  run.wrapValue = "NO";
+  checks::FileView view;
+  view.fileName = file;
+  view.version = 2.0f;
+  view.directory.locateMainSections(file, 2.0f);
+  las::parseSection(view.directory, view.wellSection, "Well", view.lineRules());
+  las::parseSection(view.directory, view.curveSection, "Curve", view.lineRules());
+  checks::Handover handover;
+  handover.strt = "1500.0000";
+  handover.stop = handover.nullValue = "-999.25";
+  handover.step = "0.5000";
+  handover.wrapValue = "NO";
   certify::OutcomeSlots slots;
-  EXPECT_EQ(checks::checkIndexRange(run, slots), certify::FamilyResult::InternalError);
+  EXPECT_EQ(checks::checkIndexRange(view, handover, slots), certify::FamilyResult::AllPassed);
+  ASSERT_TRUE(handover.stopRepair.has_value());  // the family only asks; the run step writes
+  EXPECT_EQ(readFile(file), before);
+  const run::StopRepairContext context{run::RepairPolicy::Repair, nullptr, hooks};
+  EXPECT_EQ(run::applyStopRepair(context, view, handover, slots), certify::FamilyResult::InternalError);
   ASSERT_EQ(hooks.boxes.size(), 2u);  // the editor's own box, then the repair's
   EXPECT_EQ(hooks.boxes[1].title, "Error Repairing Null STOP Value");
   EXPECT_EQ(hooks.boxes[1].text,

@@ -7,6 +7,7 @@
 #include "base/text_utils.h"
 
 using namespace korrivan::las;
+using namespace korrivan::base;
 
 TEST(NumberText, ShortestPlainForm) {
   EXPECT_EQ(numberText(1.2f), "1.2");
