@@ -2,8 +2,8 @@
 // report names, full disks, links, other owners, signals, parallel runs and
 // names with control characters. Afterwards every file in the folder is
 // compared byte for byte with what it must be.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/inotify.h>
@@ -207,8 +207,8 @@ TEST(StopRepair, OnlyTheValueChangesAndEveryOtherByteStays) {
     const std::string las = dir.write("rt.las", text);
     EXPECT_EQ(program.run({"rt.las", "rt.log"}), 0);
     EXPECT_EQ(readFile(las), replacedOnce(text, c.stopLine, c.repairedLine));
-    EXPECT_EQ(resultLine((dir.path() / "rt.log").string()),
-              c.version3 ? "Result: LAS file PASSED Ver 3 Certification" : "Result: LAS file PASSED Ver 2 Certification");
+    EXPECT_EQ(resultLine((dir.path() / "rt.log").string()), c.version3 ? "Result: LAS file PASSED Ver 3 Certification"
+                                                                       : "Result: LAS file PASSED Ver 2 Certification");
   }
 }
 
@@ -265,8 +265,8 @@ std::string accessAcl() {
     for (int i = 0; i < bytes; ++i) acl += static_cast<char>((v >> (8 * i)) & 0xFF);
   };
   put(2, 4);
-  for (auto [tag, perm, id] : {std::tuple{1u, 6u, ~0u}, {2u, 4u, 1234u}, {4u, 4u, ~0u}, {0x10u, 4u, ~0u},
-                               {0x20u, 0u, ~0u}}) {
+  for (auto [tag, perm, id] :
+       {std::tuple{1u, 6u, ~0u}, {2u, 4u, 1234u}, {4u, 4u, ~0u}, {0x10u, 4u, ~0u}, {0x20u, 0u, ~0u}}) {
     put(tag, 2);
     put(perm, 2);
     put(id, 4);
@@ -335,9 +335,10 @@ TEST(RewriteIdentity, AFileWhoseIdentityCannotBeKeptIsLeftAsItWas) {
   EXPECT_EQ(fs::hard_link_count(las), 2u);
   auto messages = program.messages();
   ASSERT_EQ(messages.size(), 3u);
-  EXPECT_EQ(messages[1],
-            "Error: VB Error in aaCertify2: The file has 2 hard links, which a rewritten copy would separate, so it was "
-            "left unchanged. Error #75");
+  EXPECT_EQ(
+      messages[1],
+      "Error: VB Error in aaCertify2: The file has 2 hard links, which a rewritten copy would separate, so it was "
+      "left unchanged. Error #75");
   EXPECT_EQ(messages[2], "A processing error occured within the program.");
 
   // An owner that the running user cannot give a new file: refused the same way.
@@ -465,7 +466,7 @@ TEST(WrapSwitch, OnlyAWholeWordAfterTheNamesSwitchesTheCheckOn) {
     std::vector<std::string> words;
     bool on;
   };
-  const std::vector<Case> cases = {{{"/W"}, true}, {{"/w"}, true}, {{"\"/W\""}, true},
+  const std::vector<Case> cases = {{{"/W"}, true},      {{"/w"}, true},   {{"\"/W\""}, true},
                                    {{"/Wells"}, false}, {{"x/W"}, false}, {{}, false}};
   for (const Case& c : cases) {
     ScratchDir dir;
@@ -485,7 +486,7 @@ TEST(ForgedNames, ControlCharactersInNamesAreShownEscaped) {
   ScratchDir dir;
   Program program(dir);
   const std::string name = "x\r\nResult:PASSED\r\n\t\x01.las";  // names hold no blanks
-  dir.write(name, "~VERSION\nVERS. 2.0 : v\n~A\n1 2\n");  // LF line ends: fails group 1
+  dir.write(name, "~VERSION\nVERS. 2.0 : v\n~A\n1 2\n");        // LF line ends: fails group 1
   program.run({name, "forged.log"});
   auto report = splitCrLf(readFile((dir.path() / "forged.log").string()));
   ASSERT_GT(report.size(), 4u);

@@ -1,5 +1,6 @@
 #include "support/program.h"
 
+#include <fcntl.h>
 #include <grp.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -7,7 +8,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <fcntl.h>
 
 namespace fs = std::filesystem;
 

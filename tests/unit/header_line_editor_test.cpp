@@ -66,7 +66,8 @@ TEST(ReplaceValueField, OnlyTheValueChanges) {
   };
   const std::vector<Row> rows = {
       // room before the colon: it stays in its column
-      {" STOP .M   -999.25       : STOP DEPTH {F} | DEPT", "1500.50000", " STOP .M   1500.50000    : STOP DEPTH {F} | DEPT"},
+      {" STOP .M   -999.25       : STOP DEPTH {F} | DEPT", "1500.50000",
+       " STOP .M   1500.50000    : STOP DEPTH {F} | DEPT"},
       // no room: two blanks after the value, the rest of the line moved as it is
       {" STOP .M -999.25 : STOP {F} | A,B", "1500.50000", " STOP .M 1500.50000  : STOP {F} | A,B"},
       // a shorter value is padded, so the line keeps its length
