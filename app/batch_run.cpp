@@ -4,6 +4,7 @@
 #include "certify/file_names.h"
 #include "certify/report.h"
 #include "certify/run_error.h"
+#include "certify/safe_file.h"
 #include "las/line_parser.h"
 #include "las/text_utils.h"
 #include "run/certification.h"
@@ -17,7 +18,7 @@ namespace {
 // A validation failure: the message has been logged; the error exit follows.
 struct ValidationFailure {};
 
-std::string unquoted(const std::string& word) {
+std::string unquoted(std::string_view word) {
   std::string out;
   for (char c : word)
     if (c != '"') out += c;
@@ -29,8 +30,38 @@ void logError(const Session& session, const std::string& message) { appendComman
 void writeRunReport(Session& session, const run::Certification& certification, RunHooks& hooks) {
   ReportHeader header{session.lasFileName, certification.detectedVersion, std::chrono::system_clock::now()};
   std::string report = buildReport(certification.table(), header);
-  if (!writeReport(session.logFileName, report, hooks))
-    appendCommandLog(session, "Error: The certification report could not be written to " + session.logFileName + ".");
+  if (report.empty()) {
+    appendCommandLog(session,
+                     "Error: The certification report could not be built (out of memory), so none was "
+                     "written to " +
+                         session.logFileName + ".");
+    return;
+  }
+  PendingError why;
+  if (!writeReport(session.logFileName, report, hooks, &why))
+    appendCommandLog(session, "Error: The certification report could not be written to " + session.logFileName + ": " +
+                                  why.text + ". Error #" + std::to_string(why.number) +
+                                  ". Any old report there was left as it was.");
+}
+
+// Both names of the command line refer to one file: equal without regard to
+// case, or the same file by identity (links and other spellings followed).
+bool sameAsLasFile(const Session& session, const std::string& logName) {
+  return las::iequals(session.lasFileName, logName) || namesSameFile(session.lasFileName, logName);
+}
+
+void refuseSameFile(const Session& session) {
+  appendCommandLog(session,
+                   "Error: LAS file name and Log file are the same. Log file must be different. No processing is "
+                   "possible");
+  throw ValidationFailure{};
+}
+
+// "/W" as a word of its own after the two names, in any case.
+bool wrapSwitchGiven(const std::vector<std::string>& words) {
+  for (std::size_t i = 2; i < words.size(); ++i)
+    if (las::iequals(unquoted(words[i]), "/W")) return true;
+  return false;
 }
 
 }  // namespace
@@ -88,19 +119,16 @@ void runCommandLine(Session& session, const std::string& commandLine, RunHooks& 
       throw ValidationFailure{};
     }
     session.lasFileName = lasName;
-    session.doWrap = las::icontains(trimmed, " /W");
+    session.doWrap = wrapSwitchGiven(words);
     session.logFileName = logName;
+    // Decided before anything is opened: proving the log name must never touch the LAS file.
+    if (sameAsLasFile(session, session.logFileName)) refuseSameFile(session);
     if (!testFileSpec(session.logFileName)) {
       logError(session, "Log file name, " + session.logFileName +
                             " is not a valid file name or could not be opened where indicated. Log file was written as "
                             "LAS filename with .log extension to LAS file path.");
       session.logFileName = changeExtension(session.lasFileName, "log");
-    }
-    if (las::iequals(session.lasFileName, session.logFileName)) {
-      appendCommandLog(session,
-                       "Error: LAS file name and Log file are the same. Log file must be different. No processing is "
-                       "possible");
-      throw ValidationFailure{};
+      if (sameAsLasFile(session, session.logFileName)) refuseSameFile(session);
     }
     doBatchMode(session, hooks);
     return;

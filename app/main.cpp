@@ -51,6 +51,7 @@ int main(int argc, char** argv) {
                stderr);
     return 0;
   }
+  if (certify::commandLogPath(session.programFolder).empty()) std::fputs(certify::kNoCommandLogNote, stderr);
   certify::SilentHooks hooks;
   app::runCommandLine(session, commandLine, hooks);
   return 0;

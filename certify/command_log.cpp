@@ -1,13 +1,16 @@
 #include "certify/command_log.h"
 
+#include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <cerrno>
 #include <cstdlib>
-#include <filesystem>
+#include <vector>
 
+#include "certify/file_names.h"
 #include "certify/report.h"
 #include "certify/session.h"
 
@@ -15,55 +18,102 @@ namespace korrivan::certify {
 
 namespace {
 
+constexpr const char* kLogName = "command.log";
+
+bool isAbsolute(const char* path) { return path && path[0] == '/'; }
+
+// The home folder from the environment, else from the user's account.
+std::string homeFolder() {
+  const char* home = std::getenv("HOME");
+  if (isAbsolute(home)) return home;
+  std::vector<char> buf(16384);
+  struct passwd entry {};
+  struct passwd* found = nullptr;
+  if (::getpwuid_r(::geteuid(), &entry, buf.data(), buf.size(), &found) == 0 && found && isAbsolute(found->pw_dir))
+    return found->pw_dir;
+  return "";
+}
+
 std::string stateFolder() {
   const char* xdg = std::getenv("XDG_STATE_HOME");
-  std::string base;
-  if (xdg && *xdg) {
-    base = xdg;
-  } else {
-    const char* home = std::getenv("HOME");
-    base = std::string(home && *home ? home : "/tmp") + "/.local/state";
+  if (isAbsolute(xdg)) return std::string(xdg) + "/korrivan";
+  std::string home = homeFolder();
+  return home.empty() ? "" : home + "/.local/state/korrivan";
+}
+
+// Creates the folder and any missing parents, each private to the user.
+void createPrivateFolders(const std::string& path) {
+  for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+    ::mkdir(path.substr(0, slash).c_str(), 0700);
+    if (slash == std::string::npos) return;
   }
-  return base + "/korrivan";
+}
+
+// A folder of our own: a real folder (no link), owned by the running user.
+bool isOwnFolder(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid();
 }
 
 bool canAppendIn(const std::string& folder, const std::string& path) {
-  if (::access(path.c_str(), F_OK) == 0) return ::access(path.c_str(), W_OK) == 0;
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0) return S_ISREG(st.st_mode) && ::access(path.c_str(), W_OK) == 0;
   return !folder.empty() && ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+// Opens the log for appending without following a link or waiting on
+// anything that is not a regular file.
+int openLog(const std::string& path) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
+  if (fd < 0) return -1;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// Another program holding the log locked makes the entry go missing, as with
+// a read-only log; our own concurrent runs wait their turn briefly.
+bool lockForAppend(int fd) {
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+    ::usleep(10000);
+  }
+  return false;
 }
 
 }  // namespace
 
 std::string commandLogPath(const std::string& programFolder) {
-  std::string path = programFolder + "/command.log";
+  std::string path = programFolder + "/" + kLogName;
   if (canAppendIn(programFolder, path)) return path;
-  std::string fallback = stateFolder();
-  std::error_code ec;
-  std::filesystem::create_directories(fallback, ec);
-  return fallback + "/command.log";
+  std::string folder = stateFolder();
+  if (folder.empty()) return "";
+  createPrivateFolders(folder);
+  return isOwnFolder(folder) ? folder + "/" + kLogName : "";
 }
 
 void appendCommandLog(const Session& session, const std::string& message) {
   try {
     std::string path = commandLogPath(session.programFolder);
-    std::FILE* f = std::fopen(path.c_str(), "ab");
-    if (!f) return;
-    // Another program holding the log locked makes the entry go missing, as
-    // with a read-only log.
-    // Our own concurrent runs wait their turn briefly.
-    bool locked = false;
-    for (int attempt = 0; attempt < 50 && !locked; ++attempt) {
-      locked = ::flock(fileno(f), LOCK_EX | LOCK_NB) == 0;
-      if (!locked) ::usleep(10000);
+    if (path.empty()) return;
+    int fd = openLog(path);
+    if (fd < 0) return;
+    if (lockForAppend(fd)) {
+      std::string entry = commandLogDate(std::chrono::system_clock::now()) + "\t" + printableName(session.lasFileName) +
+                          "\t" + printableName(session.logFileName) + "\t" + printableName(session.statusText) +
+                          "\r\n" + printableName(message) + "\r\n";
+      std::size_t done = 0;
+      while (done < entry.size()) {
+        ssize_t n = ::write(fd, entry.data() + done, entry.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+      }
     }
-    if (!locked) {
-      std::fclose(f);
-      return;
-    }
-    std::string entry = commandLogDate(std::chrono::system_clock::now()) + "\t" + session.lasFileName + "\t" +
-                        session.logFileName + "\t" + session.statusText + "\r\n" + message + "\r\n";
-    std::fwrite(entry.data(), 1, entry.size(), f);
-    std::fclose(f);
+    ::close(fd);
   } catch (...) {
     // The command log swallows its own failures.
   }

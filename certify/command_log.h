@@ -8,10 +8,20 @@ namespace korrivan::certify {
 
 struct Session;
 
-// The command log's path for a program folder; when that folder cannot take
-// the file, the per-user state folder ($XDG_STATE_HOME/korrivan).
+// Where the command log goes: the program's folder when the log can be
+// written there; else the per-user state folder ($XDG_STATE_HOME/korrivan,
+// or .local/state/korrivan in the home folder), created with mode 0700 and
+// refused when it is a link or belongs to someone else. Empty when there is
+// no safe place: the log is then not kept.
 std::string commandLogPath(const std::string& programFolder);
 
+// The note for stderr when there is no safe place for the command log.
+inline constexpr const char* kNoCommandLogNote =
+    "korrivan: no safe folder for command.log (the program's folder is not writable and there is no usable "
+    "XDG_STATE_HOME or home folder); command-log entries of this run are not kept\n";
+
+// Appends one entry. Control characters in names and message are shown
+// escaped, so that no entry can forge another.
 void appendCommandLog(const Session& session, const std::string& message);
 
 }  // namespace korrivan::certify

@@ -1,11 +1,11 @@
 #include "certify/file_names.h"
 
-#include <glob.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <cerrno>
 
+#include "certify/safe_file.h"
 #include "las/text_utils.h"
 
 namespace korrivan::certify {
@@ -28,17 +28,7 @@ static bool isNormalFile(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool fileExists(const std::string& name) {
-  if (name.empty()) return false;
-  if (name.find_first_of("*?[") == std::string::npos) return isNormalFile(name);
-  glob_t matches{};
-  bool found = false;
-  if (::glob(name.c_str(), 0, nullptr, &matches) == 0) {
-    for (std::size_t i = 0; i < matches.gl_pathc && !found; ++i) found = isNormalFile(matches.gl_pathv[i]);
-  }
-  ::globfree(&matches);
-  return found;
-}
+bool fileExists(const std::string& name) { return !name.empty() && isNormalFile(name); }
 
 std::string changeExtension(const std::string& name, const std::string& extension) {
   if (las::trimSpaces(name).empty()) return name;
@@ -50,15 +40,47 @@ std::string changeExtension(const std::string& name, const std::string& extensio
 }
 
 bool testFileSpec(const std::string& name) {
-  if (name.empty()) return false;
-  std::FILE* f = std::fopen(name.c_str(), "wb");
-  if (!f) return false;
-  bool written = std::fputs("Test for good file spec\r\n", f) >= 0;
-  bool closed = std::fclose(f) == 0;
-  if (!written || !closed) return false;
-  if (!fileExists(name)) return false;
-  ::unlink(name.c_str());
-  return true;
+  const std::string target = resolvedPath(name);
+  if (target.empty()) return false;
+  struct stat st {};
+  if (::stat(target.c_str(), &st) == 0) {
+    if (!S_ISREG(st.st_mode) || ::access(target.c_str(), W_OK) != 0) return false;
+  } else if (errno != ENOENT) {
+    return false;
+  }
+  return canCreateIn(posixFolderOf(target), "Test for good file spec\r\n");
+}
+
+std::string printableName(std::string_view name) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(name.size());
+  for (char c : name) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (u < 0x20 || u == 0x7F) {
+      out += "\\x";
+      out += kHex[u >> 4];
+      out += kHex[u & 0xF];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+bool namesSameFile(const std::string& a, const std::string& b) {
+  struct stat sa {};
+  struct stat sb {};
+  if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0)
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  const std::string ra = resolvedPath(a);
+  return !ra.empty() && ra == resolvedPath(b);
 }
 
 }  // namespace korrivan::certify

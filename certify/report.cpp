@@ -1,13 +1,11 @@
 #include "certify/report.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <ctime>
 
 #include "certify/file_names.h"
 #include "certify/run_hooks.h"
+#include "certify/safe_file.h"
 #include "las/text_utils.h"
 
 namespace korrivan::certify {
@@ -65,7 +63,7 @@ std::string buildReport(const CheckTable& table, const ReportHeader& header) {
   try {
     const std::string crlf = "\r\n";
     std::string out;
-    out += "LAS Certification Result for: " + header.lasFileName + crlf;
+    out += "LAS Certification Result for: " + printableName(header.lasFileName) + crlf;
     out += std::string(kAppTitle) + " Ver: " + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) +
            "." + std::to_string(kVersionRevision) + " Date: " + reportDate(header.when) + crlf;
     out += crlf;
@@ -95,16 +93,13 @@ std::string buildReport(const CheckTable& table, const ReportHeader& header) {
   }
 }
 
-bool writeReport(const std::string& fileName, const std::string& reportText, RunHooks& hooks) {
-  // An old report of the same name is removed first; a failure to remove it
-  // that leaves the name writable is passed over, as creating will tell.
-  if (fileExists(fileName)) ::unlink(fileName.c_str());
-  std::FILE* f = std::fopen(fileName.c_str(), "wb");
-  if (!f) return false;
-  std::string content = reportText + "\r\n";
-  bool written = std::fwrite(content.data(), 1, content.size(), f) == content.size();
-  bool closed = std::fclose(f) == 0;
-  if (!written || !closed) return false;
+bool writeReport(const std::string& fileName, const std::string& reportText, RunHooks& hooks, PendingError* failure) {
+  try {
+    replaceFileContent(fileName, reportText + "\r\n", IdentityPolicy::BestEffort);
+  } catch (const std::exception& e) {
+    if (failure) *failure = pendingError(e);
+    return false;
+  }
   hooks.setClipboardText(reportText);
   return true;
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "certify/check_table.h"
+#include "certify/run_error.h"
 
 namespace korrivan::certify {
 
@@ -28,11 +29,17 @@ std::string commandLogDate(std::chrono::system_clock::time_point when);
 std::string resultText(const CheckTable& table, float version);
 
 // The report, every line ending in CR LF; listing stops after the first
-// group that holds a failed or not-performed check.
+// group that holds a failed or not-performed check. The file name is shown
+// with its control characters escaped. Empty when the text could not be
+// built (out of memory): such a text must not be written as a report.
 std::string buildReport(const CheckTable& table, const ReportHeader& header);
 
-// Replaces the file with the report text and a line end, then hands the text
-// to the clipboard. True when the file was written and closed.
-bool writeReport(const std::string& fileName, const std::string& reportText, RunHooks& hooks);
+// Replaces the file with the report text and a line end through a temporary
+// file beside it (links followed; owner and mode of an old report kept where
+// the system allows), then hands the text to the clipboard. True when the
+// report is in place; otherwise the old file, if any, is untouched and
+// `failure` says why.
+bool writeReport(const std::string& fileName, const std::string& reportText, RunHooks& hooks,
+                 PendingError* failure = nullptr);
 
 }  // namespace korrivan::certify

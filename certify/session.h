@@ -8,6 +8,8 @@
 
 namespace korrivan::certify {
 
+class LasFileLock;
+
 inline constexpr float kVersionUnknown = -999.25f;
 
 struct Settings {
@@ -26,6 +28,10 @@ struct Session {
   std::string dlmValue;
 
   CheckTables tables;
+
+  // The lock a batch or window run holds on the LAS file while it certifies
+  // it; null outside a run.
+  LasFileLock* lasFileLock = nullptr;
 
   // Folder of the running program: command.log, help and documents.
   std::string programFolder;

@@ -70,10 +70,14 @@ std::string stripChar(std::string_view text, char c);
 
 // First and last index of the data section (first rounded to 5 decimals,
 // last to 4); result -1 read, 2 the section starts at the end of the file.
+// `haveLast` tells whether a last data line was found; `lastText` is its
+// index as written.
 struct IndexBounds {
   int result = 0;
   double first = 0, last = 0;
   std::string firstText;
+  bool haveLast = false;
+  std::string lastText;
 };
 IndexBounds readIndexBounds(CertifyRun& run);
 

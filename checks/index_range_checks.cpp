@@ -2,7 +2,9 @@
 // data section, and the header lookups they rest on.
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
+#include "certify/las_file_lock.h"
 #include "checks/family.h"
 #include "las/line_parser.h"
 #include "las/line_source.h"
@@ -84,6 +86,35 @@ std::string_view indexText(std::string_view trimmedLine, char delimiter) {
 
 bool isBlankOrComment(std::string_view t) { return t.empty() || t.front() == '#'; }
 
+// The line that gives the last index among the lines from `from` to `end`
+// ("" when none does): the last data line of an unwrapped section, else the
+// last depth line before the last data line. A window that starts inside a
+// line skips that line's tail.
+std::string lastIndexLine(las::LineSource& src, std::int64_t from, bool startsInsideLine, std::int64_t end,
+                          bool unwrapped, char delimiter) {
+  src.seek(from);
+  std::string last, lastDepth, depthBeforeLast;
+  bool lastWasDepth = false;
+  std::string_view line;
+  bool skip = startsInsideLine;
+  while (src.next(line)) {
+    if (std::exchange(skip, false)) continue;
+    std::string_view t = las::trimSpaces(line);
+    if (src.lineStart() >= end || (unwrapped && !t.empty() && t.front() == '~')) break;
+    if (isBlankOrComment(t)) continue;
+    if (unwrapped) {
+      last = std::string(t);
+      continue;
+    }
+    lastWasDepth = t.find(delimiter) == std::string_view::npos;
+    if (lastWasDepth) {
+      depthBeforeLast = lastDepth;
+      lastDepth = std::string(t);
+    }
+  }
+  return unwrapped ? last : lastWasDepth ? depthBeforeLast : lastDepth;
+}
+
 }  // namespace
 
 IndexBounds readIndexBounds(CertifyRun& run) {
@@ -105,35 +136,25 @@ IndexBounds readIndexBounds(CertifyRun& run) {
     b.first = roundTo(las::leadingNumber(b.firstText), 5);
     break;
   }
-  // The last data line lies within the last 100,000 bytes of the data
-  // section. The window ends where the section ends, so that a later data
-  // set of a version 3.0 file is never taken for this one.
+  // The last data line lies near the end of the data section: it is looked
+  // for in the last 100,000 bytes, and further back, twice as far each time,
+  // while those bytes give none (a wrapped file whose depth records are
+  // longer than that). The window ends where the section ends, so that a
+  // later data set of a version 3.0 file is never taken for this one.
   std::int64_t end = size;
   const auto& rows = run.directory.rows();
   for (std::size_t i = 0; i + 1 < rows.size(); ++i)
     if (rows[i].start == *start) end = rows[i + 1].titleStart;
-  std::int64_t from = *start;
-  if (end > 99999 && end - 100000 >= *start) from = end - 100000;
-  src.seek(from);
-  std::string last, lastDepth, depthBeforeLast;
-  bool lastWasDepth = false;
   const bool unwrapped = las::iequals(run.wrapValue, "NO");
-  while (src.next(line)) {
-    std::string_view t = las::trimSpaces(line);
-    if (src.lineStart() >= end || (unwrapped && !t.empty() && t.front() == '~')) break;
-    if (isBlankOrComment(t)) continue;
-    if (unwrapped) {
-      last = std::string(t);
-      continue;
-    }
-    lastWasDepth = t.find(delimiter) == std::string_view::npos;
-    if (lastWasDepth) {
-      depthBeforeLast = lastDepth;
-      lastDepth = std::string(t);
-    }
+  std::string last;
+  for (std::int64_t window = 100000;; window *= 2) {
+    const std::int64_t from = end - window >= *start ? end - window : *start;
+    last = lastIndexLine(src, from, from > *start, end, unwrapped, delimiter);
+    if (!last.empty() || from == *start) break;
   }
-  if (!unwrapped) last = lastWasDepth ? depthBeforeLast : lastDepth;
-  b.last = roundTo(las::leadingNumber(indexText(last, delimiter)), 4);
+  b.haveLast = !last.empty();
+  b.lastText = std::string(indexText(last, delimiter));
+  b.last = roundTo(las::leadingNumber(b.lastText), 4);
   b.result = -1;
   return b;
 }
@@ -231,22 +252,53 @@ std::string unitsMessage(const WellIndexValues& w, const las::ParsedSection& cur
          ", STEP=" + shown(w.stepUnit) + ", " + indexMnemonic + "=" + shown(indexUnit);
 }
 
-// Writes the last index into a STOP left at the NULL value; false when the
-// file could not be changed.
-bool repairNullStop(CertifyRun& run, double lastIndex) {
+// Beyond this a last index is no depth or time a STOP could mean, and its
+// digits at 5 decimal places are no longer the number read.
+constexpr double kLargestStopRepair = 1e15;
+
+// Why a STOP that holds the NULL value cannot be repaired with the last
+// index read from the data ("" when it can): only a finite number actually
+// read is ever written.
+std::string unrepairableReason(const IndexBounds& bounds, const std::string& dataSectionName) {
+  const std::string where = "~" + dataSectionName;
+  if (!bounds.haveLast) return "no last index was found in " + where;
+  std::optional<double> last = las::parseNumber(bounds.lastText);
+  if (!last) return "the last index of " + where + ", " + bounds.lastText + ", is not a number";
+  if (!std::isfinite(*last) || std::fabs(*last) >= kLargestStopRepair)
+    return "the last index of " + where + ", " + bounds.lastText + ", is too large to be written as STOP";
+  return "";
+}
+
+enum class StopRepair { Repaired, ChangedMeanwhile, Failed };
+
+// Writes the last index into a STOP left at the NULL value. The file is
+// locked exclusively for it, and since another run may have repaired it
+// while this one waited, the section directory and the STOP line are read
+// anew first: only a STOP still at the NULL value is replaced. Otherwise
+// `current` receives the value found.
+StopRepair repairNullStop(CertifyRun& run, double lastIndex, std::string& current) {
+  certify::LasFileLock ownLock(run.fileName);
+  certify::LasFileLock& lock = run.session.lasFileLock ? *run.session.lasFileLock : ownLock;
   // The ~Well section as the file titles it ("~W" in many 1.2/2.0 files).
   tools::EditRequest request{run.fileName, "STOP", 'V', fixed(lastIndex, 5), run.wellSectionName};
-  bool repaired = false;
+  StopRepair outcome = StopRepair::Failed;
   try {
-    repaired = tools::editHeaderLine(request, run.directory, run.hooks) == tools::EditResult::Rewritten;
+    lock.lockExclusive();
+    run.directory.locateMainSections(run.fileName, run.version);
+    current = readHeaderValue(run.directory, "STOP", run.wellSectionName, run.version).value;
+    if (!las::iequals(las::trimSpaces(current), las::trimSpaces(run.stop)))
+      outcome = StopRepair::ChangedMeanwhile;
+    else if (tools::editHeaderLine(request, run.directory, run.hooks) == tools::EditResult::Rewritten)
+      outcome = StopRepair::Repaired;
   } catch (const std::exception& e) {
     run.familyError = certify::pendingError(e);
   }
-  if (repaired) {
+  if (outcome == StopRepair::Repaired) {
     // Every section after the STOP line may have moved: read the directory anew.
     run.directory.locateMainSections(run.fileName, run.version);
-    return true;
   }
+  lock.lockShared();  // back to reading, on the file now in place
+  if (outcome != StopRepair::Failed) return outcome;
   if (run.hooks.interactive()) {
     run.hooks.messageBox(certify::MessageIcon::Critical, "Error Repairing Null STOP Value",
                          "STOP was NULL (real time file?), but there was an error attempting to update the STOP value "
@@ -256,7 +308,7 @@ bool repairNullStop(CertifyRun& run, double lastIndex) {
                              "again.",
                          certify::MessageButtons::Ok, certify::MessageAnswer::Ok);
   }
-  return false;
+  return StopRepair::Failed;
 }
 
 }  // namespace
@@ -276,7 +328,7 @@ FamilyResult checkIndexRange(CertifyRun& run, OutcomeSlots& slots) {
   las::WrapStructure wrap = las::detectWrapStructure(ctx, 0, run.curves);
   const int linesPerDepth = wrap.linesPerDepth > 0 ? wrap.linesPerDepth : 1;
 
-  const WellIndexValues well = readWellIndexValues(run.wellSection, run.step);
+  WellIndexValues well = readWellIndexValues(run.wellSection, run.step);
   slots[7] = unitsMessage(well, run.curveSection);
 
   IndexBounds bounds = readIndexBounds(run);
@@ -287,17 +339,29 @@ FamilyResult checkIndexRange(CertifyRun& run, OutcomeSlots& slots) {
                  ? "STRT = " + las::numberText(strt) + ", First ~ASCII index = " + las::numberText(bounds.first)
                  : "";
 
-  const bool stopIsNull = las::iequals(las::trimSpaces(run.stop), las::trimSpaces(run.nullValue)) &&
-                          las::leadingNumber(run.nullValue) == well.stop;
+  bool stopIsNull = las::iequals(las::trimSpaces(run.stop), las::trimSpaces(run.nullValue)) &&
+                    las::leadingNumber(run.nullValue) == well.stop;
+  if (stopIsNull) {
+    std::string current;
+    if (std::string why = unrepairableReason(bounds, run.directory.dataSectionName); !why.empty()) {
+      slots[3] =
+          "STOP holds the NULL value " + std::string(las::trimSpaces(run.stop)) + " and was not repaired: " + why;
+    } else {
+      StopRepair repair = repairNullStop(run, bounds.last, current);
+      if (repair == StopRepair::Failed) return FamilyResult::InternalError;
+      slots[3] = "";
+      if (repair == StopRepair::ChangedMeanwhile) {  // by another run: checked like any STOP
+        stopIsNull = false;
+        well.stop = las::leadingNumber(current);
+      }
+    }
+  }
   if (!stopIsNull) {
     // The last index is read to 4 decimal places; STOP is rounded alike, so
     // that a STOP written exactly as the last index is not taken to differ.
     slots[3] = fixed(roundTo(well.stop, 4), 5) != fixed(bounds.last, 5)
                    ? "STOP = " + las::numberText(well.stop) + ", Last ~ASCII index = " + las::numberText(bounds.last)
                    : "";
-  } else {
-    if (!repairNullStop(run, bounds.last)) return FamilyResult::InternalError;
-    slots[3] = "";
   }
 
   StepScan scan = scanStepIncrements(run, linesPerDepth);

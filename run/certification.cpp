@@ -1,6 +1,8 @@
 #include "run/certification.h"
 
 #include "certify/drivers.h"
+#include "certify/las_file_lock.h"
+#include "certify/safe_file.h"
 #include "certify/prechecks.h"
 #include "certify/report.h"
 #include "certify/session.h"
@@ -141,7 +143,17 @@ const CheckResult* Certification::check(int group, int row) const {
 }
 
 Certification certifyFile(const std::string& lasFileName, const CertifyOptions& options, certify::RunHooks& hooks) {
+  if (options.repair == RepairPolicy::Repair) {
+    const std::string resolved = certify::resolvedPath(lasFileName);
+    if (!resolved.empty()) certify::removeStaleTemporaries(certify::posixFolderOf(resolved));
+  }
+  // Runs on one file take turns: this run reads under a shared lock, which
+  // the STOP repair turns exclusive while it rewrites the file.
+  certify::LasFileLock lock(lasFileName);
+  lock.lockShared();  // without it, the pre-checks report the file locked
+
   certify::Session session;
+  session.lasFileLock = &lock;
   session.lasFileName = lasFileName;
   session.logFileName = options.logFileName;
   session.batch = options.mode == CertifyMode::Batch;

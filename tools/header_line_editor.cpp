@@ -20,21 +20,11 @@ namespace korrivan::tools {
 using certify::FileOp;
 using certify::RunError;
 
-ssize_t WriteLayer::writeAt(int fd, const char* data, std::size_t size, off_t offset) {
-  return ::pwrite(fd, data, size, offset);
-}
-int WriteLayer::sync(int fd) { return ::fsync(fd); }
-int WriteLayer::replace(const std::string& from, const std::string& to) { return ::rename(from.c_str(), to.c_str()); }
-
-WriteLayer& systemWriteLayer() {
-  static WriteLayer layer;
-  return layer;
-}
-
 namespace {
 
 constexpr int kMaxLine = 254;
 constexpr std::size_t kMinEditableLine = 20;
+constexpr std::size_t kCopyBlock = 1 << 20;
 
 // Closes a descriptor on every path out.
 struct Fd {
@@ -59,22 +49,11 @@ struct Target {
   std::int64_t start = 0;
 };
 
-struct FileIdentity {
-  dev_t dev = 0;
-  ino_t ino = 0;
-  off_t size = 0;
-  std::int64_t mtimeNs = 0;
-  mode_t mode = 0;
-  bool operator==(const FileIdentity& o) const {
-    return dev == o.dev && ino == o.ino && size == o.size && mtimeNs == o.mtimeNs;
-  }
-};
-
-FileIdentity identityOf(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) throw RunError::fromErrno(errno, FileOp::Read);
-  return {st.st_dev, st.st_ino, st.st_size,
-          static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec, st.st_mode};
+// The bytes at the target's place must still be the line that was read.
+void expectTargetLine(int fd, const Target& target) {
+  std::string current(target.line.size(), '\0');
+  ssize_t n = ::pread(fd, current.data(), current.size(), static_cast<off_t>(target.start));
+  if (n != static_cast<ssize_t>(current.size()) || current != target.line) throw RunError(certify::err::PathFileAccess);
 }
 
 // Writes the new line over the old one, after checking that the bytes there
@@ -83,9 +62,7 @@ void overwriteInPlace(const std::string& fileName, const Target& target, const s
   Fd f;
   f.fd = ::open(fileName.c_str(), O_RDWR | O_CLOEXEC);
   if (f.fd < 0) throw RunError::fromErrno(errno, FileOp::Write);
-  std::string current(target.line.size(), '\0');
-  ssize_t n = ::pread(f.fd, current.data(), current.size(), static_cast<off_t>(target.start));
-  if (n != static_cast<ssize_t>(current.size()) || current != target.line) throw RunError(certify::err::PathFileAccess);
+  expectTargetLine(f.fd, target);
   writeAll(io, f.fd, newLine, static_cast<off_t>(target.start));
   if (io.sync(f.fd) != 0) throw RunError::fromErrno(errno, FileOp::Write);
   int fd = f.fd;
@@ -93,55 +70,66 @@ void overwriteInPlace(const std::string& fileName, const Target& target, const s
   if (::close(fd) != 0) throw RunError::fromErrno(errno, FileOp::Write);
 }
 
-// Copies the file line by line to a temporary file beside it, with the new
-// line in place of the target, and renames it over the original.
-void rewriteWholeFile(const std::string& fileName, const Target& target, const std::string& newLine, WriteLayer& io) {
-  const FileIdentity before = identityOf(fileName);
-  std::string folder = certify::folderOfPath(fileName);
-  std::string pattern = (folder.empty() ? std::string(".") : folder) + "/.korrivan-rewrite-XXXXXX";
-  Fd tmp;
-  tmp.fd = ::mkstemp(pattern.data());
-  if (tmp.fd < 0) throw RunError::fromErrno(errno, FileOp::Create);
-  const std::string tmpName = pattern;
-  try {
-    ::fchmod(tmp.fd, before.mode & 07777);
-    las::LineSource src(fileName);
-    std::string out;
-    off_t written = 0;
-    std::string_view line;
-    auto flush = [&] {
-      writeAll(io, tmp.fd, out, written);
-      written += static_cast<off_t>(out.size());
-      out.clear();
-    };
-    while (src.next(line)) {
-      if (src.truncated()) throw RunError(certify::err::Overflow);  // a line too long to copy faithfully
-      if (src.lineStart() == target.start)
-        out += newLine;
-      else
-        out += line;
-      out += "\r\n";
-      if (out.size() >= (1u << 20)) flush();
-    }
-    flush();
-    if (io.sync(tmp.fd) != 0) throw RunError::fromErrno(errno, FileOp::Write);
-    int fd = tmp.fd;
-    tmp.fd = -1;
-    if (::close(fd) != 0) throw RunError::fromErrno(errno, FileOp::Write);
-    // The original must still be the file that was read.
-    if (!(identityOf(fileName) == before)) throw RunError(certify::err::PathFileAccess);
-    if (io.replace(tmpName, fileName) != 0) throw RunError::fromErrno(errno, FileOp::Write);
-  } catch (...) {
-    ::unlink(tmpName.c_str());
-    throw;
+// Copies the bytes [from, to) of the file into the replacement.
+void copyBytes(int fd, std::int64_t from, std::int64_t to, certify::FileReplacement& out) {
+  std::string block;
+  while (from < to) {
+    block.resize(static_cast<std::size_t>(std::min<std::int64_t>(to - from, kCopyBlock)));
+    ssize_t n = ::pread(fd, block.data(), block.size(), static_cast<off_t>(from));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw RunError::fromErrno(errno, FileOp::Read);
+    if (n == 0) throw RunError(certify::err::InputPastEnd);  // the file shrank under us
+    block.resize(static_cast<std::size_t>(n));
+    out.write(block);
+    from += n;
   }
-  // Make the rename itself durable.
-  Fd dir;
-  dir.fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir.fd >= 0) ::fsync(dir.fd);
+}
+
+// Copies the file byte for byte to a temporary file beside it, with the new
+// line in place of the target's text, and renames it over the original.
+void rewriteWholeFile(const std::string& fileName, const Target& target, const std::string& newLine, WriteLayer& io) {
+  certify::FileReplacement replacement(fileName, certify::IdentityPolicy::Required, io);
+  Fd src;
+  src.fd = ::open(replacement.target().c_str(), O_RDONLY | O_CLOEXEC);
+  if (src.fd < 0) throw RunError::fromErrno(errno, FileOp::Read);
+  struct stat st {};
+  if (::fstat(src.fd, &st) != 0) throw RunError::fromErrno(errno, FileOp::Read);
+  const auto& original = replacement.original();
+  if (!original || st.st_dev != original->st_dev || st.st_ino != original->st_ino)
+    throw RunError(certify::err::PathFileAccess);
+  expectTargetLine(src.fd, target);
+  copyBytes(src.fd, 0, target.start, replacement);
+  replacement.write(newLine);
+  copyBytes(src.fd, target.start + static_cast<std::int64_t>(target.line.size()), original->st_size, replacement);
+  // The original must still be the file that was read.
+  replacement.commit(true);
 }
 
 }  // namespace
+
+std::string replaceValueField(std::string_view line, std::string_view newValue, int emptyValueColumn) {
+  const std::int64_t dot = las::firstPos(line, '.');
+  const std::int64_t colon = las::findDescriptionColon(line);
+  if (dot == 0 || colon <= dot) return "";
+  // 0-based: the value lies in [from, end), end being the colon.
+  const auto end = static_cast<std::size_t>(colon - 1);
+  auto from = static_cast<std::size_t>(dot);
+  if (from < end && line[from] != ' ') {  // a unit stands right after the dot; one blank follows it
+    std::size_t blank = line.find(' ', from);
+    from = blank < end ? blank + 1 : end + 1;
+  } else {
+    from += 1;  // a value right after the dot would read as a unit
+  }
+  std::size_t start = line.find_first_not_of(' ', std::min(from, end));
+  if (start >= end) start = std::max(from, static_cast<std::size_t>(std::max(emptyValueColumn, 1) - 1));
+  std::string out(line.substr(0, std::min(start, end)));
+  out.append(start > end ? start - end : 0, ' ');
+  out += newValue;
+  const std::size_t room = start < end ? end - start : 0;
+  out.append(room > newValue.size() ? room - newValue.size() : 2, ' ');
+  out += line.substr(end);
+  return out;
+}
 
 std::string formatHeaderLine(std::string_view mnemonic, std::string_view unit, std::string_view value,
                              std::string_view description, int dot, int colon, int valueColumn) {
@@ -176,6 +164,29 @@ std::string formatHeaderLine(std::string_view mnemonic, std::string_view unit, s
   place(colon + 1, d);
   return std::string(las::trimTrailingSpaces(line));
 }
+
+namespace {
+
+// The line rebuilt from its four parts with one of them replaced, in the
+// columns of the old line (letters other than M, U, V and D replace nothing).
+std::string rebuiltLine(const std::string& old, const EditRequest& request, int emptyValueColumn) {
+  std::string parts[4] = {las::getMnemonic(old), las::getUnit(old), las::getValue(old), las::getDescription(old)};
+  switch (las::toUpperAscii(request.field)) {
+    case 'M': parts[0] = request.newText; break;
+    case 'U': parts[1] = request.newText; break;
+    case 'V': parts[2] = request.newText; break;
+    case 'D': parts[3] = request.newText; break;
+    default: break;
+  }
+  const int dot = static_cast<int>(las::firstPos(old, '.'));
+  const int colon = static_cast<int>(las::firstPos(old, ':'));
+  const std::string oldValue = las::getValue(old);
+  std::size_t valueAt = oldValue.empty() ? std::string::npos : las::ifind(old, oldValue);
+  int valueColumn = valueAt == std::string::npos ? emptyValueColumn : static_cast<int>(valueAt) + 1;
+  return formatHeaderLine(parts[0], parts[1], parts[2], parts[3], dot, colon, valueColumn);
+}
+
+}  // namespace
 
 EditResult editHeaderLine(const EditRequest& request, las::SectionDirectory& directory, certify::RunHooks& hooks,
                           WriteLayer& io) {
@@ -221,21 +232,11 @@ EditResult editHeaderLine(const EditRequest& request, las::SectionDirectory& dir
   }
 
   const std::string& old = target.line;
-  std::string parts[4] = {las::getMnemonic(old), las::getUnit(old), las::getValue(old), las::getDescription(old)};
-  switch (las::toUpperAscii(request.field)) {
-    case 'M': parts[0] = request.newText; break;
-    case 'U': parts[1] = request.newText; break;
-    case 'V': parts[2] = request.newText; break;
-    case 'D': parts[3] = request.newText; break;
-    default: break;
-  }
-  const int dot = static_cast<int>(las::firstPos(old, '.'));
-  const int colon = static_cast<int>(las::firstPos(old, ':'));
-  const std::string oldValue = las::getValue(old);
-  std::size_t valueAt = oldValue.empty() ? std::string::npos : las::ifind(old, oldValue);
-  int valueColumn =
-      valueAt == std::string::npos ? ((section == "P" || section == "W") ? 16 : 17) : static_cast<int>(valueAt) + 1;
-  std::string newLine = formatHeaderLine(parts[0], parts[1], parts[2], parts[3], dot, colon, valueColumn);
+  const int emptyValueColumn = (section == "P" || section == "W") ? 16 : 17;
+  std::string newLine = las::toUpperAscii(request.field) == 'V'
+                            ? replaceValueField(old, request.newText, emptyValueColumn)
+                            : std::string();
+  if (newLine.empty()) newLine = rebuiltLine(old, request, emptyValueColumn);
   if (newLine.size() < old.size()) newLine.append(old.size() - newLine.size(), ' ');
 
   if (newLine.size() <= old.size())

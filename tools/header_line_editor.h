@@ -2,11 +2,16 @@
 // Rewrites one field of one parameter line of a LAS file, keeping the line's
 // column layout. A new line that fits is written over the old one in place;
 // a longer one rewrites the whole file through a temporary file beside it,
-// flushed and synced before it atomically replaces the original.
+// flushed and synced before it atomically replaces the original. Every byte
+// outside the changed field stays as it was, and the rewritten file keeps
+// the identity of the original (links followed; owner, group, mode,
+// extended attributes and ACLs kept) or is refused.
 #include <sys/types.h>
 
 #include <string>
 #include <string_view>
+
+#include "certify/safe_file.h"
 
 namespace korrivan::las {
 class SectionDirectory;
@@ -19,15 +24,9 @@ namespace korrivan::tools {
 
 // The writes of a rewrite go through this layer, so that tests can make
 // them fail at any step.
-class WriteLayer {
-public:
-  virtual ~WriteLayer() = default;
-  virtual ssize_t writeAt(int fd, const char* data, std::size_t size, off_t offset);
-  virtual int sync(int fd);
-  virtual int replace(const std::string& from, const std::string& to);
-};
+using WriteLayer = certify::FileWriteOps;
 
-WriteLayer& systemWriteLayer();
+inline WriteLayer& systemWriteLayer() { return certify::systemFileWriteOps(); }
 
 enum class EditResult { Rewritten = -1, NotEdited = 1, Refused = 0 };
 
@@ -40,9 +39,18 @@ struct EditRequest {
 };
 
 // Finds the first parameter line of the mnemonic in the section and rewrites
-// the field. Throws RunError when writing fails; the file is then unchanged.
+// the field. Throws RunError when writing fails or the file's identity
+// cannot be kept; the file is then unchanged.
 EditResult editHeaderLine(const EditRequest& request, las::SectionDirectory& directory, certify::RunHooks& hooks,
                           WriteLayer& io = systemWriteLayer());
+
+// The line with only its value replaced: the value keeps its start column,
+// and the colon stays in its column while at least one blank remains before
+// it; a longer value moves the colon and the rest of the line right, two
+// blanks after the value. Unit, description, format and association keep
+// every byte. `emptyValueColumn` (1-based) places a value where there was
+// none. Empty when the line has no colon after its dot.
+std::string replaceValueField(std::string_view line, std::string_view newValue, int emptyValueColumn);
 
 // The line built from its four parts with the dot at column dot, the value
 // at column value and the colon at column colon (1-based), moved right where
