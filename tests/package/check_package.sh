@@ -55,6 +55,10 @@ for f in usr/bin/korrivan \
          usr/share/man/man1/korrivan.1.gz usr/share/doc/korrivan/copyright usr/share/doc/korrivan/changelog.gz; do
   check "ships /$f" test -s "$root/$f"
 done
+help="$root/usr/share/korrivan/korrivan.html"
+for topic in $(seq 1024 1037) 1039 1048; do
+  check "help topic $topic" grep -q "<a name=\"$topic\" id=\"$topic\"></a>" "$help"
+done
 pdf="$root/usr/share/korrivan/LAS 3 File Structure.pdf"
 check "ships the version 3.0 document as a PDF" bash -c '[ "$(head -c 5 "$1")" = "%PDF-" ]' _ "$pdf"
 for size in 16 24 32 48 64 128 256; do
@@ -104,7 +108,10 @@ report_body() {  # the report without its first two lines (file name, date)
 # A real-time version 2.0 file: the NULL STOP is repaired and the file passes.
 case_las="$src/tests/golden/cases/v20/pass_null_stop_repaired.las"
 cp "$case_las" "$tmp/data/realtime.las"
-"$korrivan" "$tmp/data/realtime.las" "$tmp/data/realtime.log"
+# Names relative to the data folder: an absolute name such as /work/... holds
+# " /w", which the command line takes for the /W switch.
+cd "$tmp/data"
+"$korrivan" realtime.las realtime.log
 check "report of a real-time file matches its certification case" \
   diff <(report_body "$tmp/data/realtime.log") <(report_body "${case_las%.las}.expected")
 changed_lines() {  # the lines that differ between two files, as diff shows them
@@ -123,7 +130,7 @@ if [ -d "$corpus" ]; then
     [ -f "$corpus/$file" ] || continue
     n=$((n + 1))
     cp "$corpus/$file" "$tmp/data/corpus$n.las"
-    "$korrivan" "$tmp/data/corpus$n.las" "$tmp/data/corpus$n.log"
+    "$korrivan" "corpus$n.las" "corpus$n.log"
     check "corpus $file: $result" grep -qxF "Result: $result" <(tr -d '\r' < "$tmp/data/corpus$n.log")
   done < <(grep -E 'PASSED|FAILS Ver' "$src/tests/corpus/corpus_verdicts.tsv" | head -4)
   [ "$n" -gt 0 ] || fail "no corpus file listed in the verdict table was found"
