@@ -75,8 +75,8 @@ std::string printableName(std::string_view name) {
 }
 
 bool namesSameFile(const std::string& a, const std::string& b) {
-  struct stat sa {
-  }, sb{};
+  struct stat sa {};
+  struct stat sb {};
   if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0)
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
   const std::string ra = resolvedPath(a);

@@ -104,10 +104,11 @@ bool LasFileLock::acquireShared() {
       fd_ = -1;
       continue;
     }
-    if (errno == EINTR) continue;
-    if (errno == EWOULDBLOCK && rewriteMarked(fd_)) {
+    const int failure = errno;
+    if (failure == EINTR) continue;
+    if (failure == EWOULDBLOCK && rewriteMarked(fd_)) {
       unmarkedTries = 0;
-    } else if (errno != EWOULDBLOCK || ++unmarkedTries >= kForeignAfterTries) {
+    } else if (failure != EWOULDBLOCK || ++unmarkedTries >= kForeignAfterTries) {
       ::close(fd_);
       fd_ = -1;
       return false;

@@ -37,7 +37,8 @@ int errorNumberFromErrno(int e, FileOp op) {
     case EIO: return err::DeviceIoError;
     case EEXIST: return err::FileAlreadyExists;
     case ENOSPC:
-    case EDQUOT: return err::DiskFull;
+    case EDQUOT:
+    case EFBIG: return err::DiskFull;
     case EMFILE:
     case ENFILE: return err::TooManyFiles;
     case ENXIO:

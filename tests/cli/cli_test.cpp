@@ -7,8 +7,10 @@
 #include <filesystem>
 
 #include "support/las_fixture.h"
+#include "support/program.h"
 
 namespace fs = std::filesystem;
+using korrivan::test::Program;
 using korrivan::test::readFile;
 using korrivan::test::ScratchDir;
 using korrivan::test::splitCrLf;
@@ -41,58 +43,6 @@ const std::vector<std::string> kGoodLas20 = {
     "1670.000   123.450 2550.000",
     "1669.875   123.450 2550.000",
     "1669.750   123.450 2550.000",
-};
-
-// A copy of the program in a scratch folder, so that its command.log and
-// settings are the test's own.
-class Program {
-public:
-  explicit Program(const ScratchDir& dir) : dir_(dir) {
-    fs::create_directories(dir.path() / "bin");
-    exe_ = dir.path() / "bin" / "korrivan";
-    std::error_code ec;
-    fs::create_hard_link(KORRIVAN_EXE, exe_, ec);
-    if (ec) fs::copy_file(KORRIVAN_EXE, exe_, fs::copy_options::overwrite_existing);
-  }
-
-  int run(const std::vector<std::string>& args) const {
-    pid_t pid = ::fork();
-    if (pid == 0) {
-      if (::chdir(dir_.path().c_str()) != 0) ::_exit(127);
-      std::string config = (dir_.path() / "config").string();
-      ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-      std::vector<char*> argv;
-      std::string exe = exe_.string();
-      argv.push_back(exe.data());
-      std::vector<std::string> copy = args;
-      for (std::string& a : copy) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      ::execv(exe.c_str(), argv.data());
-      ::_exit(127);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-
-  // The message lines of command.log (every second line; the first of each
-  // pair is the context line).
-  std::vector<std::string> messages() const {
-    std::vector<std::string> lines = splitCrLf(readFile((dir_.path() / "bin" / "command.log").string()));
-    std::vector<std::string> out;
-    for (std::size_t i = 1; i < lines.size(); i += 2) out.push_back(lines[i]);
-    return out;
-  }
-  std::vector<std::string> contextLines() const {
-    std::vector<std::string> lines = splitCrLf(readFile((dir_.path() / "bin" / "command.log").string()));
-    std::vector<std::string> out;
-    for (std::size_t i = 0; i < lines.size(); i += 2) out.push_back(lines[i]);
-    return out;
-  }
-
-private:
-  const ScratchDir& dir_;
-  fs::path exe_;
 };
 
 TEST(CommandLine, CertifiesAGoodFileAndLogsTheCommandLine) {

@@ -62,6 +62,30 @@ TEST(FormatHeaderLine, KeepsColumnsAndMovesThemWhenPartsDoNotFit) {
   EXPECT_EQ(tools::formatHeaderLine("LONGMNEMONIC", "", "1", "d", 6, 30, 17).find('.'), 12u);
 }
 
+TEST(ReplaceValueField, OnlyTheValueChanges) {
+  struct Row {
+    std::string line, value, expected;
+  };
+  const std::vector<Row> rows = {
+      // room before the colon: it stays in its column
+      {" STOP .M   -999.25       : STOP DEPTH {F} | DEPT", "1500.50000",
+       " STOP .M   1500.50000    : STOP DEPTH {F} | DEPT"},
+      // no room: two blanks after the value, the rest of the line moved as it is
+      {" STOP .M -999.25 : STOP {F} | A,B", "1500.50000", " STOP .M 1500.50000  : STOP {F} | A,B"},
+      // a shorter value is padded, so the line keeps its length
+      {"STOP.M   12345.6789 :x", "1", "STOP.M   1          :x"},
+      // no unit; a colon inside the format is not the description's
+      {" TIME.  -999.25 : TIME {hh:mm:ss}", "12", " TIME.  12      : TIME {hh:mm:ss}"},
+      // no value: placed at the given column (16 here), after the unit
+      {" STOP.M            : STOP", "7", " STOP.M        7   : STOP"},
+      {" STOP.FT: STOP", "7", " STOP.FT       7  : STOP"},
+      {" STOP.LONGUNIT      : STOP", "7", " STOP.LONGUNIT 7    : STOP"},
+      // no colon after the dot
+      {" STOP.M 10", "7", ""},
+  };
+  for (const Row& r : rows) EXPECT_EQ(tools::replaceValueField(r.line, r.value, 16), r.expected) << r.line;
+}
+
 TEST(HeaderLineEditor, ValueRewrittenInPlaceKeepingTheFileSize) {
   ScratchDir dir;
   std::string file = dir.writeLas("w.las", wellFile(kStop));
