@@ -20,6 +20,9 @@
 
 namespace korrivan::base {
 
+int FileWriteOps::createExclusive(const std::string& name) {
+  return ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+}
 ssize_t FileWriteOps::writeAt(int fd, const char* data, std::size_t size, off_t offset) {
   return ::pwrite(fd, data, size, offset);
 }
@@ -133,10 +136,10 @@ std::string randomSuffix() {
 }
 
 // Creates a new temporary file in the folder; the name is returned through `name`.
-int createTemporaryIn(const std::string& folder, std::string& name) {
+int createTemporaryIn(FileWriteOps& ops, const std::string& folder, std::string& name) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     name = folder + "/" + std::string(kTemporaryPrefix) + randomSuffix();
-    int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    int fd = ops.createExclusive(name);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   errno = EEXIST;
@@ -234,7 +237,7 @@ bool canCreateIn(const std::string& folder, std::string_view probe) {
   int slot;
   {
     SignalsHeld held;
-    fd = createTemporaryIn(folder, name);
+    fd = createTemporaryIn(systemFileWriteOps(), folder, name);
     if (fd < 0) return false;
     slot = rememberTemporary(name);
   }
@@ -275,7 +278,7 @@ void FileReplacement::createTemporary() {
   const std::string folder = posixFolderOf(target_);
   removeStaleTemporaries(folder);
   SignalsHeld held;
-  fd_ = createTemporaryIn(folder, temporary_);
+  fd_ = createTemporaryIn(ops_, folder, temporary_);
   if (fd_ < 0) {
     int e = errno;
     temporary_.clear();

@@ -21,6 +21,8 @@ namespace korrivan::base {
 class FileWriteOps {
 public:
   virtual ~FileWriteOps() = default;
+  // Creates a new file of that name (never an existing one, never through a link).
+  virtual int createExclusive(const std::string& name);
   virtual ssize_t writeAt(int fd, const char* data, std::size_t size, off_t offset);
   virtual int sync(int fd);
   virtual int replace(const std::string& from, const std::string& to);

@@ -57,7 +57,8 @@ std::vector<Finding> OutcomeSlot::findings() const {
   std::size_t from = 0;
   for (;;) {
     const std::size_t at = text_.find(kCrLf, from);
-    std::string_view piece = std::string_view(text_).substr(from, at == std::string::npos ? std::string::npos : at - from);
+    std::string_view piece =
+        std::string_view(text_).substr(from, at == std::string::npos ? std::string::npos : at - from);
     if (piece.find_first_not_of(' ') != std::string_view::npos) pieces.push_back({std::string(piece), 0, {}});
     if (at == std::string::npos) break;
     from = at + 2;
@@ -66,6 +67,8 @@ std::vector<Finding> OutcomeSlot::findings() const {
   return pieces;
 }
 
-bool operator==(const OutcomeSlot& slot, std::string_view text) { return std::string_view(slot.text()).compare(text) == 0; }
+bool operator==(const OutcomeSlot& slot, std::string_view text) {
+  return std::string_view(slot.text()).compare(text) == 0;
+}
 
 }  // namespace korrivan::certify

@@ -9,9 +9,9 @@
 #include <string_view>
 
 #include "base/file_names.h"
+#include "base/text_utils.h"
 #include "las/line_parser.h"
 #include "las/line_source.h"
-#include "base/text_utils.h"
 
 namespace korrivan::certify {
 

@@ -4,9 +4,9 @@
 #include <ctime>
 
 #include "base/file_names.h"
-#include "certify/run_hooks.h"
 #include "base/safe_file.h"
 #include "base/text_utils.h"
+#include "certify/run_hooks.h"
 
 namespace korrivan::certify {
 

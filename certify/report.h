@@ -3,8 +3,8 @@
 #include <chrono>
 #include <string>
 
-#include "certify/check_table.h"
 #include "base/run_error.h"
+#include "certify/check_table.h"
 
 namespace korrivan::certify {
 

@@ -1,10 +1,11 @@
 // ~ASCII section (versions 1.2 and 2.0): channel count against ~Curve, the
 // field count of every depth record, line lengths by WRAP, and ~ASCII as the
 // last section of the file.
+#include "base/text_utils.h"
 #include "checks/family.h"
 #include "las/data_reader.h"
 #include "las/line_source.h"
-#include "base/text_utils.h"
+#include "las/section_cursor.h"
 
 namespace korrivan::checks {
 
@@ -42,8 +43,8 @@ LineScan scanLine(std::string_view line) {
 
 // The record's lines joined with single spaces and trimmed, read again from
 // the record's start; the source ends where it was, after the record.
-std::string recordText(las::LineSource& src, std::int64_t recordStart, int lines) {
-  src.seek(recordStart);
+std::string recordText(las::LineSource& src, std::int64_t recordStart, std::int64_t recordLine, int lines) {
+  src.seek(recordStart, recordLine);
   std::string text;
   std::string_view line;
   for (int i = 0; i < lines && src.next(line); ++i) {
@@ -74,31 +75,33 @@ FamilyResult checkAsciiSection(const FileView& file, Handover& handover, Outcome
                  " 1st line has " + std::to_string(k) + " delimited channels. ";
       return FamilyResult::Record;
     }
-    auto start = file.directory.sectionStart(d.name);
-    if (!start) return FamilyResult::InternalError;
-    las::LineSource src(file.fileName);
-    src.seek(*start);
+    // Records are read to the end of the file; one holding a tilde ends the walk.
+    las::SectionCursor cursor(file.fileName, d, las::CursorRules{false, false, false}, file.poll);
+    las::LineSource& src = cursor.source();
     std::string_view line;
     bool stop = false;
     while (!stop) {
       // One depth record: its lines are scanned as they are read; the
       // record's text is put together only when it is needed.
       LineScan record;
-      std::int64_t recordStart = 0;
+      std::int64_t recordStart = 0, recordLine = 0;
       int read = 0;
       const int wanted = wrapped ? linesPerDepth : 1;
-      while (read < wanted && src.next(line)) {
-        if (read++ == 0) recordStart = src.lineStart();
-        const std::int64_t length = src.lineLength();
+      while (read < wanted && cursor.next(line)) {
+        if (read++ == 0) {
+          recordStart = cursor.lineStart();
+          recordLine = cursor.lineNumber();
+        }
+        const std::int64_t length = cursor.lineLength();
         if (checkLengths && wrapped && length > 78) {
-          slots[4] =
-              "Line too long for WRAP YES. Was " + std::to_string(length) + " long. 80 is max.\r\n" + std::string(line);
+          const std::string message = "Line too long for WRAP YES. Was " + std::to_string(length) + " long. 80 is max.";
+          slots[4].append(message + "\r\n" + std::string(line), message, cursor.lineNumber(), line);
           stop = true;
           break;
         }
         if (checkLengths && !wrapped && length > 254) {
-          slots[4] =
-              "Line too long for WRAP NO. Was " + std::to_string(length) + " long. 256 is max.\r\n" + std::string(line);
+          const std::string message = "Line too long for WRAP NO. Was " + std::to_string(length) + " long. 256 is max.";
+          slots[4].append(message + "\r\n" + std::string(line), message, cursor.lineNumber(), line);
           stop = true;
           break;
         }
@@ -110,13 +113,15 @@ FamilyResult checkAsciiSection(const FileView& file, Handover& handover, Outcome
       auto count = static_cast<std::int64_t>(record.fields);
       std::string text;
       if (record.quote) {
-        text = recordText(src, recordStart, read);
+        text = recordText(src, recordStart, recordLine, read);
         count = static_cast<std::int64_t>(text.empty() ? 0 : las::countDataFields(text, ' '));
       }
       if (count != n) {
-        if (!record.quote) text = recordText(src, recordStart, read);
-        slots[2] = "Space delimited column count differs from ~Curve channel count. Expected: " + std::to_string(n) +
-                   ". Found: " + std::to_string(count) + "\r\n" + text;
+        if (!record.quote) text = recordText(src, recordStart, recordLine, read);
+        const std::string message =
+            "Space delimited column count differs from ~Curve channel count. Expected: " + std::to_string(n) +
+            ". Found: " + std::to_string(count);
+        slots[2].append(message + "\r\n" + text, message, recordLine, text);
         break;
       }
     }

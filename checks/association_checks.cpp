@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "base/text_utils.h"
 #include "checks/family.h"
 #include "las/line_parser.h"
-#include "base/text_utils.h"
 
 namespace korrivan::checks {
 

@@ -6,10 +6,10 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "base/text_utils.h"
 #include "checks/family.h"
 #include "checks/format_checks.h"
 #include "las/data_reader.h"
-#include "base/text_utils.h"
 
 namespace korrivan::checks {
 
@@ -95,16 +95,20 @@ FamilyResult checkColumnData(const FileView& file, Handover&, OutcomeSlots& slot
     const std::string firstIndex = line.substr(0, line.find(delimiter));
     for (std::size_t j = 1; j <= n && j <= items.size(); ++j) {
       const std::string& format = definitions.rows[j].format;
-      if (valueMatchesFormat(items[j - 1], format, delimiter) == FormatMatch::Mismatch)
-        slots[3] += "Data column item (" + items[j - 1] + ") in ~" + d.name + " @ " + firstIndex + " wrong format {" +
-                    format + "}\r\n";
+      if (valueMatchesFormat(items[j - 1], format, delimiter) == FormatMatch::Mismatch) {
+        const std::string message = "Data column item (" + items[j - 1] + ") in ~" + d.name + " @ " + firstIndex +
+                                    " wrong format {" + format + "}";
+        slots[3].append(message + "\r\n", message, firstLine.lineNumber, firstLine.line);
+      }
     }
 
     las::ColumnConsistency consistency = las::checkColumnCountConsistency(ctx, d.name);
-    if (consistency.result < 1)
-      slots[2] += "Section " + d.name + ", expected " + std::to_string(items.size()) + " channels, found " +
-                  std::to_string(std::llabs(consistency.result)) + ". Line was\r\n" + consistency.offendingLine +
-                  "\r\n";
+    if (consistency.result < 1) {
+      const std::string message = "Section " + d.name + ", expected " + std::to_string(items.size()) +
+                                  " channels, found " + std::to_string(std::llabs(consistency.result)) + ".";
+      slots[2].append(message + " Line was\r\n" + consistency.offendingLine + "\r\n", message, consistency.lineNumber,
+                      consistency.offendingLine);
+    }
   }
   return resultFromSlots(slots);
 }

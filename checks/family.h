@@ -8,9 +8,9 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "checks/certify_run.h"
 #include "certify/check_table.h"
 #include "certify/outcome.h"
+#include "checks/certify_run.h"
 
 namespace korrivan::checks {
 
@@ -65,20 +65,22 @@ struct HeaderValue {
   std::string unit;
   bool notFound = false;  // the search reached "~A"
 };
-HeaderValue readHeaderValue(const las::SectionDirectory& directory, std::string_view mnemonic, std::string_view sectionName,
-                            float version);
+HeaderValue readHeaderValue(const las::SectionDirectory& directory, std::string_view mnemonic,
+                            std::string_view sectionName, float version);
 
 // Removes every leading and then every trailing occurrence of `c`.
 std::string stripChar(std::string_view text, char c);
 
 // First and last index of the data section (first rounded to 5 decimals,
-// last to 4); result -1 read, 2 the section starts at the end of the file.
+// last to 4); result -1 read, 2 the section starts at the end of the file
+// (there are no data lines), 0 the data could not be read.
 // `haveLast` tells whether a last data line was found; `lastText` is its
 // index as written.
 struct IndexBounds {
   int result = 0;
   double first = 0, last = 0;
   std::string firstText;
+  std::int64_t firstLine = 0;  // its line number
   bool haveLast = false;
   std::string lastText;
 };
@@ -90,6 +92,8 @@ struct StepScan {
   int code = 0;
   float increment = 0;
   std::string location;
+  std::int64_t line = 0;  // the line where the increment changed, and its text
+  std::string lineText;
 };
 StepScan scanStepIncrements(const FileView& file, int linesPerDepth);
 
@@ -104,7 +108,8 @@ bool isLetter(std::string_view text);
 // Families of the groups.
 FamilyResult checkVersionSection(const FileView& file, Handover& handover, OutcomeSlots& slots);
 FamilyResult checkSectionTitles(const FileView& file, Handover& handover, OutcomeSlots& slots);
-FamilyResult checkTildeLinesV3(const FileView& file, Handover& handover, OutcomeSlots& slots);  // decides slot 7 of group 1
+FamilyResult checkTildeLinesV3(const FileView& file, Handover& handover,
+                               OutcomeSlots& slots);  // decides slot 7 of group 1
 FamilyResult checkLineSyntax3(const FileView& file, Handover& handover, OutcomeSlots& slots);
 FamilyResult checkLineSyntax2(const FileView& file, Handover& handover, OutcomeSlots& slots);
 FamilyResult checkWellSectionV3(const FileView& file, Handover& handover, OutcomeSlots& slots);

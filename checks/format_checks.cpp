@@ -2,9 +2,9 @@
 
 #include <cmath>
 
+#include "base/text_utils.h"
 #include "las/line_parser.h"
 #include "las/pattern_format.h"
-#include "base/text_utils.h"
 
 namespace korrivan::checks {
 

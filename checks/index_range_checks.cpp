@@ -5,10 +5,10 @@
 #include <utility>
 
 #include "base/las_file_lock.h"
+#include "base/text_utils.h"
 #include "checks/family.h"
 #include "las/line_parser.h"
 #include "las/line_source.h"
-#include "base/text_utils.h"
 #include "tools/header_line_editor.h"
 
 namespace korrivan::checks {
@@ -20,8 +20,8 @@ std::string stripChar(std::string_view text, char c) {
   return std::string(text.substr(b, e - b + 1));
 }
 
-HeaderValue readHeaderValue(const las::SectionDirectory& directory, std::string_view mnemonic, std::string_view sectionName,
-                            float version) {
+HeaderValue readHeaderValue(const las::SectionDirectory& directory, std::string_view mnemonic,
+                            std::string_view sectionName, float version) {
   HeaderValue out;
   try {
     std::optional<std::int64_t> start;
@@ -111,24 +111,40 @@ std::string lastIndexLine(las::LineSource& src, std::int64_t from, bool startsIn
 
 }  // namespace
 
+namespace {
+IndexBounds readIndexBoundsOrThrow(const FileView& file, const std::string& wrapValue);
+}  // namespace
+
 IndexBounds readIndexBounds(const FileView& file, const std::string& wrapValue) {
   IndexBounds b;
-  auto start = file.directory.sectionStart(file.directory.dataSectionName);
+  try {
+    return readIndexBoundsOrThrow(file, wrapValue);
+  } catch (const std::exception&) {
+    return b;  // 0: the data could not be read
+  }
+}
+
+namespace {
+
+IndexBounds readIndexBoundsOrThrow(const FileView& file, const std::string& wrapValue) {
+  IndexBounds b;
+  const las::SectionRow* section = file.directory.find(file.directory.dataSectionName);
   las::LineSource src(file.fileName);
   const std::int64_t size = src.fileSize();
-  if (!start || *start >= size) {
+  if (!section || section->start >= size) {
     b.result = 2;
     return b;
   }
+  const std::optional<std::int64_t> start = section->start;
   const char delimiter = file.delimiter == '\0' ? ' ' : file.delimiter;
-  src.seek(*start);
-  std::string_view line;
-  while (src.next(line)) {
-    std::string_view t = base::trimSpaces(line);
-    if (isBlankOrComment(t)) continue;
-    b.firstText = std::string(indexText(t, delimiter));
-    b.first = roundTo(base::leadingNumber(b.firstText), 5);
-    break;
+  {
+    las::SectionCursor cursor(file.fileName, *section, las::CursorRules{true, true, false}, file.poll);
+    std::string_view line;
+    if (cursor.next(line)) {
+      b.firstText = std::string(indexText(base::trimSpaces(line), delimiter));
+      b.first = roundTo(base::leadingNumber(b.firstText), 5);
+      b.firstLine = cursor.lineNumber();
+    }
   }
   // The last data line lies near the end of the data section: it is looked
   // for in the last 100,000 bytes, and further back, twice as far each time,
@@ -153,23 +169,23 @@ IndexBounds readIndexBounds(const FileView& file, const std::string& wrapValue) 
   return b;
 }
 
+}  // namespace
+
 StepScan scanStepIncrements(const FileView& file, int linesPerDepth) {
   StepScan scan;
-  auto start = file.directory.sectionStart(file.directory.dataSectionName);
-  las::LineSource src(file.fileName);
-  if (!start || *start == 0 || *start >= src.fileSize()) return scan;
+  const las::SectionRow* section = file.directory.find(file.directory.dataSectionName);
+  if (!section || section->start == 0 || section->start >= file.directory.fileSize()) return scan;
   const char delimiter = file.delimiter == '\0' ? ' ' : file.delimiter;
   if (linesPerDepth < 1) linesPerDepth = 1;
-  src.seek(*start);
+  // The data section ends at the next section's title.
+  las::SectionCursor cursor(file.fileName, *section, las::CursorRules{true, true, true}, file.poll);
   std::string_view line;
   int inRecord = 0;
   bool havePrevious = false, haveReference = false;
   double previous = 0;
   float reference = 0;
-  while (src.next(line)) {
+  while (cursor.next(line)) {
     std::string_view t = base::trimSpaces(line);
-    if (isBlankOrComment(t)) continue;
-    if (t.front() == '~') break;  // the data section ends at the next section's title
     if (inRecord++ > 0) {
       if (inRecord == linesPerDepth) inRecord = 0;
       continue;
@@ -187,6 +203,8 @@ StepScan scanStepIncrements(const FileView& file, int linesPerDepth) {
       scan.code = 3;
       scan.increment = increment;
       scan.location = fixed(index, 5);
+      scan.line = cursor.lineNumber();
+      scan.lineText = std::string(t);
       return scan;
     }
     reference = increment;
@@ -299,11 +317,17 @@ FamilyResult checkIndexRange(const FileView& file, Handover& handover, OutcomeSl
 
   IndexBounds bounds = readIndexBounds(file, handover.wrapValue);
   if (bounds.result == 0) return FamilyResult::InternalError;
+  // No data lines: there is nothing to compare STRT, STOP and STEP with, so
+  // those checks stay not performed.
+  if (bounds.result == 2) return resultFromSlots(slots);
 
   const double strt = roundTo(well.strt, 5);
-  slots[2] = strt != bounds.first
-                 ? "STRT = " + base::numberText(strt) + ", First ~ASCII index = " + base::numberText(bounds.first)
-                 : "";
+  slots[2] = "";
+  if (strt != bounds.first) {
+    const std::string message =
+        "STRT = " + base::numberText(strt) + ", First ~ASCII index = " + base::numberText(bounds.first);
+    slots[2].append(message, message, bounds.firstLine, bounds.firstText);
+  }
 
   const bool stopIsNull = base::iequals(base::trimSpaces(handover.stop), base::trimSpaces(handover.nullValue)) &&
                           base::leadingNumber(handover.nullValue) == well.stop;
@@ -334,11 +358,16 @@ FamilyResult checkIndexRange(const FileView& file, Handover& handover, OutcomeSl
   if (scan.code == 0) return FamilyResult::InternalError;
   if (scan.code == 3 && step != 0) {
     double d = std::fabs(step - static_cast<double>(scan.increment));
-    if (d <= well.precisionUnit)
-      slots[6] = "Possible rounding error? STEP value = " + std::string(base::trimSpaces(handover.step)) +
-                 ", last read increment @ " + scan.location + " was " + fixed(scan.increment, 5);
-    else
-      slots[4] = "STEP no longer constant at : " + scan.location + " (" + fixed(scan.increment, 5) + ")";
+    if (d <= well.precisionUnit) {
+      const std::string message =
+          "Possible rounding error? STEP value = " + std::string(base::trimSpaces(handover.step)) +
+          ", last read increment @ " + scan.location + " was " + fixed(scan.increment, 5);
+      slots[6].append(message, message, scan.line, scan.lineText);
+    } else {
+      const std::string message =
+          "STEP no longer constant at : " + scan.location + " (" + fixed(scan.increment, 5) + ")";
+      slots[4].append(message, message, scan.line, scan.lineText);
+    }
   } else if (scan.code == -1 && step != 0) {
     if (fixed(step, 5) != fixed(scan.increment, 5))
       slots[4] = "~Well STEP value = " + fixed(step, 5) + ", last read increment @ " + scan.location + " was " +

@@ -1,11 +1,11 @@
 // Versions 1.2 and 2.0 line syntax: the kind and fields of every header
 // line, comment, blank and tab lines in ~ASCII, the presence of data lines
 // and the agreement of WRAP with the structure of the ~ASCII section.
+#include "base/text_utils.h"
 #include "checks/family.h"
 #include "checks/line_rules.h"
 #include "las/line_parser.h"
 #include "las/section_cursor.h"
-#include "base/text_utils.h"
 
 namespace korrivan::checks {
 
@@ -18,8 +18,8 @@ struct NumberedLine {
 };
 
 void addEntry(OutcomeSlot& slot, std::string_view message, const NumberedLine& line, std::string_view shown) {
-  slot.append(std::string("\r\n").append(message).append("\r\n").append(shown), base::trimSpaces(message),
-              line.number, line.text);
+  slot.append(std::string("\r\n").append(message).append("\r\n").append(shown), base::trimSpaces(message), line.number,
+              line.text);
 }
 void addEntry(OutcomeSlot& slot, std::string_view message, const NumberedLine& line) {
   addEntry(slot, message, line, line.text);
@@ -93,7 +93,8 @@ FamilyResult checkLineSyntax2(const FileView& file, Handover& handover, OutcomeS
     case las::WrapResult::Unwrapped:
     case las::WrapResult::Wrapped: {
       const bool looksWrapped = wrap.result == las::WrapResult::Wrapped;
-      if ((!looksWrapped && base::iequals(handover.wrapValue, "YES")) || (looksWrapped && base::iequals(handover.wrapValue, "NO")))
+      if ((!looksWrapped && base::iequals(handover.wrapValue, "YES")) ||
+          (looksWrapped && base::iequals(handover.wrapValue, "NO")))
         slots[7] = "WRAP value does not match ~ASCII section structure. WRAP =" + base::toUpper(handover.wrapValue) +
                    " while ~ASCII structure looks like " + (looksWrapped ? "YES" : "NO");
       break;

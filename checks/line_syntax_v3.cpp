@@ -3,12 +3,12 @@
 // format and association rules of every parameter data line.
 #include <array>
 
+#include "base/text_utils.h"
 #include "checks/family.h"
 #include "checks/format_checks.h"
 #include "checks/line_rules.h"
 #include "las/line_parser.h"
 #include "las/section_cursor.h"
-#include "base/text_utils.h"
 
 namespace korrivan::checks {
 

@@ -5,9 +5,9 @@
 #include <array>
 
 #include "base/file_names.h"
+#include "base/text_utils.h"
 #include "checks/family.h"
 #include "las/line_source.h"
-#include "base/text_utils.h"
 
 namespace korrivan::checks {
 

@@ -2,8 +2,8 @@
 // their count and their positions.
 #include <array>
 
-#include "checks/family.h"
 #include "base/text_utils.h"
+#include "checks/family.h"
 
 namespace korrivan::checks {
 

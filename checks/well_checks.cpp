@@ -2,8 +2,8 @@
 // country requires, and (3.0) a complete set of location mnemonics.
 #include <initializer_list>
 
-#include "checks/family.h"
 #include "base/text_utils.h"
+#include "checks/family.h"
 
 namespace korrivan::checks {
 

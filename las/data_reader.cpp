@@ -4,10 +4,10 @@
 #include <cmath>
 #include <cstring>
 
+#include "base/text_utils.h"
 #include "las/line_parser.h"
 #include "las/line_source.h"
 #include "las/section_directory.h"
-#include "base/text_utils.h"
 
 namespace korrivan::las {
 
@@ -67,13 +67,13 @@ std::vector<std::string> splitDataFields(std::string_view line, char delimiter) 
 bool readCurveDefinitions(CurveTable& table, const SectionDirectory& directory, std::string_view curveSectionName) {
   table.assign(1, CurveRow{});
   try {
-    auto start = curveSectionName.empty() ? std::nullopt : directory.sectionStart(curveSectionName);
-    if (!start) return false;
-    LineSource src(directory.fileName());
-    src.seek(*start);
+    const SectionRow* section = curveSectionName.empty() ? nullptr : directory.find(curveSectionName);
+    if (!section) return false;
+    // The definitions end at the first blank line or line holding a tilde anywhere.
+    SectionCursor cursor(directory.fileName(), *section, CursorRules{false, false, false});
     std::string_view raw;
     bool first = true;
-    while (src.next(raw)) {
+    while (cursor.next(raw)) {
       std::string upper = toUpper(trimSpaces(raw));
       if (upper.empty() || upper.find('~') != std::string::npos) break;
       if (classifyLine(upper) != LineKind::ParameterLine) continue;
@@ -209,16 +209,15 @@ WrapStructure detectWrapStructure(const DataReadContext& ctx, int channelHint, C
 FirstDataLine readFirstDataLine(const DataReadContext& ctx, std::string_view sectionName) {
   FirstDataLine out;
   try {
-    auto start = ctx.directory.sectionStart(sectionName);
-    if (!start) return out;
-    LineSource src(ctx.directory.fileName());
-    src.seek(*start);
+    const SectionRow* section = ctx.directory.find(sectionName);
+    if (!section) return out;
+    // The first line that is neither blank nor a comment, even the next section's title.
+    SectionCursor cursor(ctx.directory.fileName(), *section, CursorRules{true, true, false}, ctx.poll);
     std::string_view line;
     const char delimiter = effective(ctx.delimiter);
-    while (src.next(line)) {
-      std::string_view t = trimSpaces(line);
-      if (t.empty() || t.front() == '#') continue;
+    while (cursor.next(line)) {
       out.line = std::string(line);
+      out.lineNumber = cursor.lineNumber();
       if (line.find(delimiter) != std::string_view::npos) {
         out.columns = static_cast<std::int64_t>(countDataFields(line, delimiter));
         out.columnsSet = true;
@@ -236,22 +235,20 @@ FirstDataLine readFirstDataLine(const DataReadContext& ctx, std::string_view sec
 ColumnConsistency checkColumnCountConsistency(const DataReadContext& ctx, std::string_view sectionName) {
   ColumnConsistency out;
   try {
-    auto start = ctx.directory.sectionStart(sectionName);
-    if (!start) return out;
-    LineSource src(ctx.directory.fileName());
-    src.seek(*start);
+    const SectionRow* section = ctx.directory.find(sectionName);
+    if (!section) return out;
+    SectionCursor cursor(ctx.directory.fileName(), *section, CursorRules{true, true, true}, ctx.poll);
     std::string_view line;
     std::int64_t kept = -1;
     const char delimiter = effective(ctx.delimiter);
-    while (src.next(line)) {
+    while (cursor.next(line)) {
       std::string_view t = trimSpaces(line);
-      if (t.empty() || t.front() == '#') continue;
-      if (t.front() == '~') break;
       auto count = static_cast<std::int64_t>(countDataFields(t, delimiter));
       if (kept < 0) {
         kept = count;
       } else if (count != kept) {
         out.offendingLine = std::string(t);
+        out.lineNumber = cursor.lineNumber();
         out.result = -count;
         return out;
       }

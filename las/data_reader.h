@@ -54,12 +54,14 @@ struct FirstDataLine {
   std::int64_t columns = 0;  // set only when the line holds the delimiter
   bool columnsSet = false;
   std::string line;
+  std::int64_t lineNumber = 0;
 };
 FirstDataLine readFirstDataLine(const DataReadContext& ctx, std::string_view sectionName);
 
 struct ColumnConsistency {
   std::int64_t result = 0;  // common count; -count of the first differing line; -1 no data; 0 absent
   std::string offendingLine;
+  std::int64_t lineNumber = 0;  // of the offending line
 };
 ColumnConsistency checkColumnCountConsistency(const DataReadContext& ctx, std::string_view sectionName);
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "las/section_directory.h"
 #include "base/text_utils.h"
+#include "las/section_directory.h"
 
 namespace korrivan::las {
 

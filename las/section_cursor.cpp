@@ -1,7 +1,7 @@
 #include "las/section_cursor.h"
 
-#include "las/section_directory.h"
 #include "base/text_utils.h"
+#include "las/section_directory.h"
 
 namespace korrivan::las {
 
@@ -10,8 +10,8 @@ using namespace korrivan::base;
 SectionCursor::SectionCursor(const std::string& fileName, const SectionRow& section, CursorRules rules, RunPoll poll)
     : SectionCursor(fileName, section.start, section.startLine, rules, std::move(poll)) {}
 
-SectionCursor::SectionCursor(const std::string& fileName, std::int64_t start, std::int64_t startLine,
-                             CursorRules rules, RunPoll poll)
+SectionCursor::SectionCursor(const std::string& fileName, std::int64_t start, std::int64_t startLine, CursorRules rules,
+                             RunPoll poll)
     : src_(fileName), rules_(rules), poll_(std::move(poll)) {
   src_.seek(start, startLine);
   nextPollAt_ = start + pollBytes_;

@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "base/file_names.h"
-#include "las/line_source.h"
 #include "base/text_utils.h"
+#include "las/line_source.h"
 
 namespace korrivan::las {
 

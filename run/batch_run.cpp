@@ -1,11 +1,11 @@
 #include "run/batch_run.h"
 
-#include "certify/command_log.h"
 #include "base/file_names.h"
-#include "certify/report.h"
 #include "base/run_error.h"
-#include "las/line_parser.h"
 #include "base/text_utils.h"
+#include "certify/command_log.h"
+#include "certify/report.h"
+#include "las/line_parser.h"
 #include "run/certification.h"
 
 namespace korrivan::run {

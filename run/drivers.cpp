@@ -95,8 +95,7 @@ public:
         return std::string(name);
       if (las::parseSection(file.directory, table, letter, rules) == las::ParseStatus::Read) return std::string(letter);
       const las::SectionRow* row = file.directory.findStandard(name);
-      if (row && las::parseSection(file.directory, table, row->name, rules) == las::ParseStatus::Read)
-        return row->name;
+      if (row && las::parseSection(file.directory, table, row->name, rules) == las::ParseStatus::Read) return row->name;
       return std::string(name);
     };
     parse(file.versionSection, "Version", "V");

@@ -25,7 +25,7 @@ struct DriverSetup {
   bool doWrap = false;  // the 1.2/2.0 WRAP line-length check
   RepairPolicy repair = RepairPolicy::Repair;
   certify::RunHooks& hooks;
-  certify::CommandLogContext log;  // the context of the driver's command-log lines
+  certify::CommandLogContext log;     // the context of the driver's command-log lines
   base::LasFileLock* lock = nullptr;  // the run's shared lock on the file, if it holds one
 };
 

@@ -5,15 +5,16 @@
 // in review; KORRIVAN_UPDATE_GOLDEN=1 rewrites it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
-#include "run/batch_run.h"
 #include "certify/prechecks.h"
 #include "certify/run_hooks.h"
 #include "certify/session.h"
 #include "las/section_directory.h"
+#include "run/batch_run.h"
 #include "support/las_fixture.h"
 
 namespace fs = std::filesystem;
@@ -58,16 +59,38 @@ std::string verdictOf(const fs::path& original, const test::ScratchDir& dir) {
   return name + "\t" + version + "\t" + result + "\t" + firstFailed + "\n";
 }
 
-TEST(CorpusSweep, ReadingLayerGivesAnOutcomeForEveryFile) {
+// The reading layer on real files: the pre-checks agree with their slots,
+// and the section directory of every readable file points at its title
+// lines, in file order, with the line numbers counted from the top.
+TEST(CorpusSweep, ReadingLayerDescribesEveryFile) {
   auto files = corpusFiles();
   if (files.empty()) GTEST_SKIP() << "no corpus at " << KORRIVAN_CORPUS;
+  int directories = 0;
   for (const fs::path& f : files) {
     SCOPED_TRACE(f.string());
     certify::PreCheckSlots slots;
-    certify::preCheckFile(f.string(), slots);
+    const bool allPassed = certify::preCheckFile(f.string(), slots) == certify::PreCheckResult::AllPassed;
+    EXPECT_EQ(allPassed, std::all_of(slots.begin(), slots.end(), [](const std::string& s) { return s.empty(); }));
+
     las::SectionDirectory d;
     d.locateMainSections(f.string(), certify::detectVersion(f.string()));
+    const std::string text = readFile(f.string());
+    std::int64_t previousStart = -1;
+    for (const las::SectionRow& row : d.rows()) {
+      ASSERT_GT(row.start, previousStart);
+      ASSERT_LE(row.start, static_cast<std::int64_t>(text.size()));
+      const std::string_view title = std::string_view(text).substr(static_cast<std::size_t>(row.titleStart));
+      EXPECT_EQ(title.substr(title.find_first_not_of(' '), 1), "~");
+      // Lines end at CR (CR LF is one line end), so the title's number is one
+      // more than the CRs before it.
+      const auto crs = std::count(text.begin(), text.begin() + row.titleStart, '\r');
+      EXPECT_EQ(row.titleLine, crs + 1);
+      EXPECT_EQ(row.startLine, row.titleLine + 1);
+      previousStart = row.start;
+    }
+    directories += d.rows().empty() ? 0 : 1;
   }
+  EXPECT_GT(directories, static_cast<int>(files.size()) / 2);
 }
 
 TEST(CorpusSweep, EveryFileGetsAVerdictOrALoggedMessage) {

@@ -8,14 +8,14 @@
 
 #include <filesystem>
 
-#include "run/drivers.h"
 #include "base/run_error.h"
 #include "certify/run_hooks.h"
 #include "checks/family.h"
-#include "run/certification.h"
-#include "run/stop_repair.h"
 #include "las/parsed_section.h"
 #include "las/section_directory.h"
+#include "run/certification.h"
+#include "run/drivers.h"
+#include "run/stop_repair.h"
 #include "support/las_fixture.h"
 
 using namespace korrivan;
@@ -194,20 +194,30 @@ TEST(HeaderLineEditor, FailedInPlaceWriteIsReported) {
   EXPECT_THROW(e.edit(file, "STOP", 'V', "1500.50000", "Well", layer), base::RunError);
 }
 
-TEST(HeaderLineEditor, ReadOnlyFolderRefusesTheRewrite) {
-  ScratchDir dir;
-  std::filesystem::create_directories(dir.path() / "ro");
-  std::string file = (dir.path() / "ro" / "w.las").string();
-  {
-    ScratchDir tmp;
-    std::filesystem::copy_file(tmp.writeLas("w.las", wellFile(" STOP    .M  -999.25  :STOP DEPTH")), file);
+// A folder where no file can be created (read-only, or full): the rewrite
+// cannot make its temporary file, and the original stays as it was.
+class NoCreateLayer : public tools::WriteLayer {
+public:
+  int createExclusive(const std::string&) override {
+    errno = EACCES;
+    return -1;
   }
+};
+
+TEST(HeaderLineEditor, FolderThatTakesNoNewFileRefusesTheRewrite) {
+  ScratchDir dir;
+  std::string file = dir.writeLas("w.las", wellFile(" STOP    .M  -999.25  :STOP DEPTH"));
   const std::string before = readFile(file);
-  ::chmod((dir.path() / "ro").c_str(), 0555);
-  if (::access((dir.path() / "ro").c_str(), W_OK) == 0) GTEST_SKIP() << "running with rights that ignore folder modes";
+  NoCreateLayer layer;
   Editor e;
-  EXPECT_THROW(e.edit(file, "STOP", 'V', "1500.50000", "Well"), base::RunError);
+  try {
+    e.edit(file, "STOP", 'V', "1500.50000", "Well", layer);
+    ADD_FAILURE() << "the rewrite reported success";
+  } catch (const base::RunError& error) {
+    EXPECT_EQ(error.number(), base::err::PathFileAccess);
+  }
   EXPECT_EQ(readFile(file), before);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);  // no temporary left
 }
 
 // The target replaced by another program between reading and writing.
