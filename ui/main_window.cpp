@@ -33,6 +33,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <cstdio>
+#include <utility>
 
 #include "ui/conversion.h"
 #include "ui/documents.h"
@@ -203,7 +204,9 @@ void MainWindow::buildMenus() {
 
   helpMenu_ = menuBar()->addMenu(QStringLiteral("&Help"));
   helpMenu_->setObjectName(QStringLiteral("helpM"));
-  add(helpMenu_, QStringLiteral("help_M0"), QStringLiteral("&Contents"), [this] { helpCommand(0); });
+  QAction* contents =
+      add(helpMenu_, QStringLiteral("help_M0"), QStringLiteral("&Contents"), [this] { helpCommand(0); });
+  contents->setShortcut(QKeySequence::HelpContents);
   helpMenu_->addSeparator();
   add(helpMenu_, QStringLiteral("help_M2"), QStringLiteral("&Technical Support"), [this] { helpCommand(2); });
   add(helpMenu_, QStringLiteral("help_M3"), QStringLiteral("LAS on the &WWW"), [this] { helpCommand(3); });
@@ -583,6 +586,8 @@ void MainWindow::certifyInteractive() {
     default: showRunError(); break;
   }
   if (done) last_ = std::move(done);
+  if (std::exchange(closeRequested_, false) && end == CertifyEnd::Cancelled)
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
   emit certificationFinished();
 }
 
@@ -645,7 +650,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (running_) {
-    // The run is asked to stop first; the window closes afterwards on request.
+    // The run is asked to stop first (the cancel question follows); the
+    // window closes when the run has been cancelled.
+    closeRequested_ = true;
     hooks_->requestCancel();
     event->ignore();
     return;

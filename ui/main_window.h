@@ -95,6 +95,7 @@ private:
 
   Session& session_;
   bool running_ = false;
+  bool closeRequested_ = false;
   std::optional<Certification> last_;
 
   QtRunHooks* hooks_ = nullptr;

@@ -62,9 +62,14 @@ ResultsView::ResultsView(QWidget* parent)
   grid_->installEventFilter(this);
 }
 
+// F1 in the grid opens the help topic of the selected row; the grid claims
+// the key before the window's own F1 (help contents) sees it.
 bool ResultsView::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == grid_ && event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
-    emit helpRequested(helpContext_);
+  const bool f1 = (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) &&
+                  static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1;
+  if (watched == grid_ && f1) {
+    event->accept();
+    if (event->type() == QEvent::KeyPress) emit helpRequested(helpContext_);
     return true;
   }
   return QWidget::eventFilter(watched, event);

@@ -138,6 +138,52 @@ TEST(GridRows, HelpTopicsByRowRange) {
   }
 }
 
+namespace {
+// A version 2.0 certification whose group 4 holds the given checks.
+run::Certification certificationWithGroup4(std::vector<run::CheckResult> checks) {
+  run::Certification c;
+  c.lasFileName = "/data/well.las";
+  c.detectedVersion = 2.0f;
+  c.version = run::LasVersion::V2_0;
+  c.end = run::CertifyEnd::Completed;
+  for (int g = 1; g <= 7; ++g) {
+    run::GroupResult group{g, "Group " + std::to_string(g), {}};
+    if (g == 4)
+      group.checks = checks;
+    else
+      group.checks.push_back({g, 1, "Check", run::Outcome::Passed, {}});
+    c.groups.push_back(group);
+  }
+  return c;
+}
+}  // namespace
+
+TEST(GridRows, ListingEndsAtTheFirstFailedOrNotPerformedCheck) {
+  for (run::Outcome outcome : {run::Outcome::Failed, run::Outcome::NotPerformed}) {
+    const auto rows = ui::resultRows(certificationWithGroup4({{4, 1, "First", outcome, {{"bad", 0, {}}}}}));
+    ASSERT_EQ(rows.size(), 1u + 4 * 2);  // title, groups 1-4 with one check each
+    EXPECT_EQ(rows.back().text, QStringLiteral("a. First"));
+    EXPECT_EQ(rows.back().mark, outcome == run::Outcome::Failed ? ui::Mark::Failed : ui::Mark::NotPerformed);
+  }
+  const auto c = certificationWithGroup4({{4, 1, "Passed", run::Outcome::Passed, {}}});
+  EXPECT_EQ(ui::resultRows(c).size(), 1u + 7 * 2);
+  EXPECT_EQ(ui::resultRows(c).front().text, QStringLiteral("Certification Result for well.las"));
+}
+
+TEST(GridRows, DetailShowsEveryErrorAndTheLinesFindingsPointAt) {
+  const auto c = certificationWithGroup4({{4, 1, "Passed", run::Outcome::Passed, {}},
+                                          {4, 2, "Skipped", run::Outcome::NotPerformed, {}},
+                                          {4,
+                                           3,
+                                           "Value",
+                                           run::Outcome::Failed,
+                                           {{"Bad value in WELL", 0, {}}, {"Bad value in STRT", 12, " STRT.M  x :"}}}});
+  EXPECT_EQ(ui::detailText(c, 4, 1), QStringLiteral("4a:  Check OK"));
+  EXPECT_EQ(ui::detailText(c, 4, 2), QStringLiteral("4b:  Check Not Performed"));
+  EXPECT_EQ(ui::detailText(c, 4, 3), QStringLiteral("4c: Bad value in WELL\nBad value in STRT\n\n"
+                                                    "Line 12: Bad value in STRT\n     STRT.M  x :"));
+}
+
 TEST(Conversion, ProposedOutputName) {
   EXPECT_EQ(ui::proposedConversionName(QStringLiteral("/data/well.v2.las")), QStringLiteral("/data/well.v2_ver3.las"));
   EXPECT_EQ(ui::proposedConversionName(QStringLiteral("/data.old/well")), QStringLiteral("/data.old/well_ver3.las"));

@@ -4,9 +4,11 @@
 //   xvfb-run -s '-screen 0 1280x1024x24' korrivan_screenshots OUT_DIR PASSING.las FAILING.las
 #include <QApplication>
 #include <QDir>
+#include <QMenu>
 #include <QPixmap>
 #include <QScreen>
 #include <QSettings>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
@@ -86,6 +88,25 @@ int main(int argc, char** argv) {
     }
   settle();
   ok = grab(&window, out + QStringLiteral("/main-window-failed.png")) && ok;
+
+  if (qEnvironmentVariableIsSet("KORRIVAN_MORE_SHOTS")) {
+    // The File menu open, the Conversions page and the help window, for review.
+    auto* fileMenu = window.findChild<QMenu*>(QStringLiteral("fileM"));
+    fileMenu->popup(window.mapToGlobal(QPoint(0, 24)));
+    settle();
+    window.findChild<QMenu*>(QStringLiteral("file_m1"))->popup(fileMenu->geometry().topRight() + QPoint(0, 150));
+    settle();
+    ok = grab(&window, out + QStringLiteral("/file-menu.png")) && ok;
+    fileMenu->hide();
+    window.findChild<QMenu*>(QStringLiteral("file_m1"))->hide();
+    window.findChild<QTabWidget*>(QStringLiteral("tabb"))->setCurrentIndex(2);
+    settle();
+    ok = grab(&window, out + QStringLiteral("/conversions.png")) && ok;
+    window.findChild<QTabWidget*>(QStringLiteral("tabb"))->setCurrentIndex(0);
+    window.showHelp(1027);
+    settle();
+    if (window.helpWindow()) ok = grab(window.helpWindow(), out + QStringLiteral("/help.png")) && ok;
+  }
 
   ui::SplashWindow about(&window);
   about.show();
