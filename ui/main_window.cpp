@@ -111,6 +111,7 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
   errAt_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   errAt_->setAutoFillBackground(true);
   errAt_->setMinimumHeight(30);
+  errAt_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   errAt_->installEventFilter(this);
   tabs_ = new QTabWidget;
   tabs_->setObjectName(QStringLiteral("tabb"));
@@ -121,6 +122,7 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
   layout->setContentsMargins(6, 4, 6, 2);
   layout->addWidget(errAt_);
   layout->addWidget(tabs_, 1);
+  layout->addStretch(0);  // keeps the status label at the top while the tabs are hidden
   setCentralWidget(el0);
 
   loadWindow();

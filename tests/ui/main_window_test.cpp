@@ -204,13 +204,15 @@ TEST_F(WindowTest, PassingVersion3RunShowsEveryGroupAndWritesTheLog) {
 
 TEST_F(WindowTest, Version2FailingInGroup3ShowsGroupsUpTo3AndTheDetail) {
   const QString las = copyCase("v20/fail_03a_curve_missing.las");
+  // With Write Log File off, a .log file of the same name is left alone.
+  scratch.write("fail_03a_curve_missing.log", "notes of my own");
   openThroughDialog(las);
 
   expectSameRows(gridRows(), expectedRows(las));
   EXPECT_EQ(gridRows().back().key, QStringLiteral("3^3"));
   EXPECT_EQ(statusCaption(), QStringLiteral("LAS file FAILS Ver 2 Certification"));
   EXPECT_EQ(statusBack(), QColor(255, 128, 128));
-  EXPECT_FALSE(std::filesystem::exists(scratch.path() / "fail_03a_curve_missing.log"));  // Write Log File is off
+  EXPECT_EQ(test::readFile((scratch.path() / "fail_03a_curve_missing.log").string()), "notes of my own");
   EXPECT_TRUE(tabs()->isTabEnabled(2));
 
   QTreeWidget* grid = window->results()->grid();
@@ -279,6 +281,7 @@ TEST_F(WindowTest, EscAnsweredYesCancelsTheRun) {
   EXPECT_EQ(boxes[0].text, QStringLiteral("Do you want to cancel the certification in progress?"));
   EXPECT_EQ(window->lastCertification()->end, run::CertifyEnd::Cancelled);
   EXPECT_FALSE(tabs()->isVisible());
+  EXPECT_EQ(statusCaption(), QStringLiteral("Korrivan"));
   EXPECT_EQ(progress()->format(), QStringLiteral("Ready"));
   EXPECT_EQ(progress()->value(), 0);
   EXPECT_TRUE(enabled("file_M1"));
@@ -340,6 +343,10 @@ TEST_F(WindowTest, DroppedFileIsCertified) {
 }
 
 TEST_F(WindowTest, UnreadableVersionAnsweredCancelEndsInTheErrorBox) {
+  // Before any version is known, a file failing its pre-checks reads as the report's result line.
+  openThroughDialog(copyCase("precheck/fail_01b_empty.las"));
+  EXPECT_EQ(statusCaption(), QStringLiteral("LAS file FAILS Certification"));
+
   answers[QStringLiteral("LAS Version Not Found!")] = MessageAnswer::Cancel;
   openThroughDialog(copyCase("precheck/unreadable_version.las"));
 

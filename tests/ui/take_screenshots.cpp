@@ -4,6 +4,7 @@
 //   xvfb-run -s '-screen 0 1280x1024x24' korrivan_screenshots OUT_DIR PASSING.las FAILING.las
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QMenu>
 #include <QPixmap>
 #include <QScreen>
@@ -74,6 +75,12 @@ int main(int argc, char** argv) {
   settle();
 
   bool ok = true;
+  if (qEnvironmentVariableIsSet("KORRIVAN_MORE_SHOTS")) {
+    QObject::connect(&window.hooks(), &ui::QtRunHooks::progressShown, &window, [&](int percent) {
+      if (percent < 30 || QFileInfo::exists(out + QStringLiteral("/progress.png"))) return;
+      ok = grab(&window, out + QStringLiteral("/progress.png")) && ok;
+    });
+  }
   window.certifyChosenFile(QString::fromLocal8Bit(argv[2]));
   selectCheck(window, QStringLiteral("2^1"));
   settle();
