@@ -11,6 +11,7 @@
 
 namespace korrivan::ui {
 
+using certify::BusyPointer;
 using certify::MessageAnswer;
 using certify::MessageButtons;
 using certify::MessageIcon;
@@ -18,6 +19,10 @@ using certify::RunHooks;
 using certify::Session;
 using run::Certification;
 using run::CertifyEnd;
+using run::CheckResult;
+using run::Finding;
+using run::GroupResult;
+using run::LasVersion;
 using run::Outcome;
 
 inline constexpr float kVersionUnknown = certify::kVersionUnknown;

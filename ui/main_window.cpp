@@ -513,7 +513,7 @@ void MainWindow::testNow() {
 
 void MainWindow::printCertification() {
   if (!last_ || !printerAvailable_()) return;
-  certify::BusyPointer busy(*hooks_);
+  BusyPointer busy(*hooks_);
   try {
     QPrinter printer(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
     printReport(printer, qs(reportText(*last_)), results_->grid()->font());
@@ -603,7 +603,7 @@ void MainWindow::showRunError() {
 // version 3.0) opens for the other versions.
 void MainWindow::showResultsGrid(const Certification& certification) {
   if (certification.end == CertifyEnd::Completed)
-    tabs_->setTabEnabled(kConversionTab, certification.version != run::LasVersion::V3_0);
+    tabs_->setTabEnabled(kConversionTab, certification.version != LasVersion::V3_0);
   tabs_->setTabEnabled(kStructureTab, true);
   tabs_->setCurrentIndex(kStructureTab);
   tabs_->show();

@@ -20,11 +20,11 @@ Mark markOf(Outcome outcome) {
   return Mark::Failed;
 }
 
-bool isVersion3(const Certification& c) { return c.version == run::LasVersion::V3_0; }
+bool isVersion3(const Certification& c) { return c.version == LasVersion::V3_0; }
 
 // A check that ends the listing. The report stops at a not-performed check
 // too, so the grid never shows later groups as passed when they never ran.
-bool endsListing(const Certification& c, const run::CheckResult& check) {
+bool endsListing(const Certification& c, const CheckResult& check) {
   if (check.outcome == Outcome::Passed) return false;
   return isVersion3(c) || check.group != 5 || check.row != 2;
 }
@@ -45,7 +45,7 @@ std::vector<GridRow> resultRows(const Certification& certification) {
                   Mark::None,
                   0,
                   0});
-  for (const run::GroupResult& group : certification.groups) {
+  for (const GroupResult& group : certification.groups) {
     if (group.title.empty()) continue;
     rows.push_back({RowLevel::Group,
                     twoDigits(group.number) + QStringLiteral(": ") + qs(group.title),
@@ -54,7 +54,7 @@ std::vector<GridRow> resultRows(const Certification& certification) {
                     group.number,
                     0});
     bool listedFailure = false;
-    for (const run::CheckResult& check : group.checks) {
+    for (const CheckResult& check : group.checks) {
       if (check.name.empty()) continue;
       rows.push_back({RowLevel::Check, QString(rowLetter(check.row)) + QStringLiteral(". ") + qs(check.name),
                       QStringLiteral("%1^%2").arg(check.group).arg(check.row), markOf(check.outcome), check.group,
@@ -82,7 +82,7 @@ Verdict verdictOf(const Certification& certification) {
 }
 
 QString detailText(const Certification& certification, int group, int row) {
-  const run::CheckResult* check = certification.check(group, row);
+  const CheckResult* check = certification.check(group, row);
   const QString id = QString::number(group) + rowLetter(row);
   if (!check) return id + QStringLiteral(":  Check OK");
   switch (check->outcome) {
@@ -93,7 +93,7 @@ QString detailText(const Certification& certification, int group, int row) {
   QString text =
       id + QStringLiteral(": ") + qs(check->cellText()).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   QString lines;
-  for (const run::Finding& f : check->findings) {
+  for (const Finding& f : check->findings) {
     if (f.line <= 0) continue;
     lines += QStringLiteral("\nLine %1: ").arg(f.line) + qs(f.message);
     if (!f.lineText.empty()) lines += QStringLiteral("\n    ") + qs(f.lineText);

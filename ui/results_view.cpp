@@ -143,7 +143,7 @@ void ResultsView::showCheckDetail(QTreeWidgetItem* item) {
     if (!passed_) detail_->setVisible(true);
     detail_->setPlainText(detailText(*shown_, group, row));
   }
-  helpContext_ = helpContextForRow(gridRowOf(item), shown_->version == run::LasVersion::V3_0, helpContext_);
+  helpContext_ = helpContextForRow(gridRowOf(item), shown_->version == LasVersion::V3_0, helpContext_);
 }
 
 // A click on the title or a group row opens a closed node and closes any other.
