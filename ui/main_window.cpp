@@ -697,8 +697,8 @@ void MainWindow::dropEvent(QDropEvent* event) {
 namespace {
 // Without a platform chosen and without a display, Qt would abort.
 bool displayAvailable() {
-  return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY") ||
-         qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+  return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 }  // namespace
 
