@@ -1,6 +1,6 @@
 // Korrivan: certifies LAS well-log files. With a LAS file name and a log file
 // name on the command line it certifies in batch mode and ends; without
-// arguments it would open the main window.
+// arguments it opens the main window (when the window is part of the build).
 #include <unistd.h>
 
 #include <cstdio>
@@ -12,6 +12,9 @@
 #include "base/file_names.h"
 #include "base/run_error.h"
 #include "certify/session.h"
+#ifdef KORRIVAN_WITH_GUI
+#include "ui/main_window.h"
+#endif
 
 namespace {
 
@@ -47,9 +50,13 @@ int main(int argc, char** argv) {
     session.writeLog = session.doWrap = false;
   }
   if (commandLine.empty()) {
+#ifdef KORRIVAN_WITH_GUI
+    return ui::runWindow(session, argc, argv);
+#else
     std::fputs("korrivan: the main window is not part of this build; usage: korrivan FILE.las REPORT.log [/W]\n",
                stderr);
     return 0;
+#endif
   }
   if (certify::commandLogPath(session.programFolder).empty()) std::fputs(certify::kNoCommandLogNote, stderr);
   certify::SilentHooks hooks;

@@ -6,6 +6,28 @@
 
 namespace korrivan::app {
 
+namespace {
+
+QString qtext(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
+
+std::string optionText(bool on) { return on ? "-1" : " 0"; }
+
+void saveSettings(const certify::Settings& settings) {
+  QSettings store(QStringLiteral("Korrivan"), QStringLiteral("Korrivan"));
+  store.beginGroup(QStringLiteral("Startup"));
+  store.setValue(QStringLiteral("lasFile"), qtext(settings.lasFile));
+  store.setValue(QStringLiteral("writeLog"), qtext(optionText(settings.writeLog)));
+  store.setValue(QStringLiteral("doWrap"), qtext(optionText(settings.doWrap)));
+}
+
+void saveLasFileSetting(const std::string& lasFile) {
+  QSettings store(QStringLiteral("Korrivan"), QStringLiteral("Korrivan"));
+  store.beginGroup(QStringLiteral("Startup"));
+  store.setValue(QStringLiteral("lasFile"), qtext(lasFile));
+}
+
 std::optional<bool> optionFromText(const std::string& text) {
   std::string_view t = base::trimSpaces(text);
   if (t.empty()) return false;  // an absent value reads as 0

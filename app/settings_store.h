@@ -13,6 +13,15 @@ namespace korrivan::app {
 // options false.
 certify::Settings loadSettings();
 
+// Writes the three keys in the order lasFile, writeLog, doWrap; the options
+// as the texts "-1" (on) and " 0" (off). Failures are passed over.
+void saveSettings(const certify::Settings& settings);
+// Writes lasFile alone (after the user picks a file to certify).
+void saveLasFileSetting(const std::string& lasFile);
+
+// The stored text of an option: "-1" on, " 0" off.
+std::string optionText(bool on);
+
 // The option value of a stored text: -1 true, 0 false, nullopt when the text
 // is not a 16-bit number.
 std::optional<bool> optionFromText(const std::string& text);

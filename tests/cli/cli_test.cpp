@@ -63,7 +63,8 @@ TEST(CommandLine, CertifiesAGoodFileAndLogsTheCommandLine) {
 TEST(CommandLine, EmptyCommandLineCertifiesNothing) {
   ScratchDir dir;
   Program program(dir);
-  EXPECT_EQ(program.run({}), 0);
+  // The window build says there is no display to open the window on.
+  EXPECT_EQ(program.run({}), KORRIVAN_GUI ? 1 : 0);
   EXPECT_FALSE(fs::exists(dir.path() / "bin" / "command.log"));
 }
 

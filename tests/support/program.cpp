@@ -27,6 +27,10 @@ pid_t Program::start(const std::vector<std::string>& args, const RunOptions& opt
   if (::chdir(dir_.path().c_str()) != 0) ::_exit(127);
   std::string config = (dir_.path() / "config").string();
   ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+  // Batch runs never need a display; without one the window cannot open.
+  ::unsetenv("DISPLAY");
+  ::unsetenv("WAYLAND_DISPLAY");
+  ::unsetenv("QT_QPA_PLATFORM");
   if (options.bareEnvironment) {
     ::unsetenv("HOME");
     ::unsetenv("XDG_STATE_HOME");
