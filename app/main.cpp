@@ -5,12 +5,13 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "app/command_line.h"
 #include "app/settings_store.h"
-#include "certify/command_log.h"
 #include "base/file_names.h"
 #include "base/run_error.h"
+#include "certify/command_log.h"
 #include "certify/session.h"
 #ifdef KORRIVAN_WITH_GUI
 #include "ui/main_window.h"
@@ -49,9 +50,15 @@ int main(int argc, char** argv) {
   } catch (const std::exception&) {
     session.writeLog = session.doWrap = false;
   }
-  if (commandLine.empty()) {
+  // "--window [FILE.las]" opens the window (the desktop entry's way of
+  // handing it a file); no batch command line can begin with that word,
+  // since the first word of one must name a .las file.
+  const bool windowAsked = argc >= 2 && std::string_view(argv[1]) == "--window";
+  if (commandLine.empty() || windowAsked) {
 #ifdef KORRIVAN_WITH_GUI
-    return ui::runWindow(session, argc, argv);
+    const std::string file = windowAsked && argc >= 3 ? argv[2] : "";
+    int qtArgc = 1;
+    return ui::runWindow(session, qtArgc, argv, file);
 #else
     std::fputs("korrivan: the main window is not part of this build; usage: korrivan FILE.las REPORT.log [/W]\n",
                stderr);

@@ -12,6 +12,7 @@
 
 #include "base/file_names.h"
 #include "certify/report.h"
+#include "base/program_folders.h"
 #include "certify/session.h"
 
 namespace korrivan::certify {
@@ -89,8 +90,10 @@ bool lockForAppend(int fd) {
 }  // namespace
 
 std::string commandLogPath(const std::string& programFolder) {
+  // An installed program never writes beside itself, even where it could.
+  const bool installed = !base::installedDataFolder(programFolder).empty();
   std::string path = programFolder + "/" + kLogName;
-  if (canAppendIn(programFolder, path)) return path;
+  if (!installed && canAppendIn(programFolder, path)) return path;
   std::string folder = stateFolder();
   if (folder.empty()) return "";
   createPrivateFolders(folder);

@@ -18,7 +18,8 @@ struct CommandLogContext {
 };
 
 // Where the command log goes: the program's folder when the log can be
-// written there; else the per-user state folder ($XDG_STATE_HOME/korrivan,
+// written there and the program is not an installed one (<prefix>/bin beside
+// <prefix>/share/korrivan); else the per-user state folder ($XDG_STATE_HOME/korrivan,
 // or .local/state/korrivan in the home folder), created with mode 0700 and
 // refused when it is a link or belongs to someone else. Empty when there is
 // no safe place: the log is then not kept.

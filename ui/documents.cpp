@@ -2,10 +2,17 @@
 
 #include <QFileInfo>
 
+#include "base/program_folders.h"
+
 namespace korrivan::ui {
 
 QStringList documentFolders(const QString& programFolder) {
-  return {programFolder, QString::fromUtf8(kInstalledDataFolder)};
+  QStringList folders{programFolder};
+  const std::string installed = base::installedDataFolder(programFolder.toStdString());
+  if (!installed.empty()) folders << QString::fromStdString(installed);
+  folders << QString::fromUtf8(kInstalledDataFolder);
+  folders.removeDuplicates();
+  return folders;
 }
 
 QString documentPath(const QString& name, const QStringList& folders) {

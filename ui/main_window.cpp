@@ -28,6 +28,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -702,7 +703,7 @@ bool displayAvailable() {
 }
 }  // namespace
 
-int runWindow(Session& session, int& argc, char** argv) {
+int runWindow(Session& session, int& argc, char** argv, const std::string& fileToCertify) {
   if (!displayAvailable()) {
     std::fputs("korrivan: no display to open the main window on; usage: korrivan FILE.las REPORT.log [/W]\n", stderr);
     return 1;
@@ -722,6 +723,9 @@ int runWindow(Session& session, int& argc, char** argv) {
     return 1;
   }
   window->show();
+  // Opened with a file (from a file manager): certified as File > Open would.
+  if (!fileToCertify.empty())
+    QTimer::singleShot(0, window.get(), [&window, &fileToCertify] { window->certifyChosenFile(qs(fileToCertify)); });
   return app.exec();
 }
 

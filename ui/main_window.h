@@ -126,6 +126,8 @@ private:
 // Makes the application and the window and runs the event loop; a failure
 // while the window loads ends the program after the "Error Initializing
 // Certify" box.
-int runWindow(Session& session, int& argc, char** argv);
+// Shows the main window and runs it until it closes; a file name given is
+// certified as soon as the window is up.
+int runWindow(Session& session, int& argc, char** argv, const std::string& fileToCertify = {});
 
 }  // namespace korrivan::ui

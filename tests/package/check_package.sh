@@ -13,11 +13,6 @@ work=$2
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
 
-# An installed korrivan writes command.log into $XDG_STATE_HOME/korrivan and
-# nothing beside /usr/bin/korrivan. The program decides that by its installed
-# layout, which it does not do yet; switch this on when it does.
-expect_state_command_log=${KORRIVAN_EXPECT_STATE_COMMAND_LOG:-0}
-
 failures=0
 passes=0
 pass() { passes=$((passes + 1)); echo "ok: $*"; }
@@ -140,14 +135,10 @@ fi
 
 check "batch runs leave the settings alone" test ! -e "$XDG_CONFIG_HOME/Korrivan"
 state_log="$XDG_STATE_HOME/korrivan/command.log"
-if [ "$expect_state_command_log" = 1 ]; then
-  check "command.log lands in the state folder" grep -q '^Command line :' "$state_log"
-  check "nothing is written beside the executable" diff "$tmp/bin-before" <(ls -A "$root/usr/bin")
-else
-  if [ -f "$state_log" ]; then where=$state_log; else where="$root/usr/bin/command.log"; fi
-  check "command.log written ($where)" grep -q '^Command line :' "$where"
-  echo "note: the state-folder command.log checks are off (KORRIVAN_EXPECT_STATE_COMMAND_LOG=1 turns them on)"
-fi
+# An installed korrivan (bin/ beside share/korrivan/) writes command.log into
+# $XDG_STATE_HOME/korrivan and nothing beside the executable, even where it could.
+check "command.log lands in the state folder" grep -q '^Command line :' "$state_log"
+check "nothing is written beside the executable" diff "$tmp/bin-before" <(ls -A "$root/usr/bin")
 
 echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]

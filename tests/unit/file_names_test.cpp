@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
+#include "base/program_folders.h"
+#include "certify/command_log.h"
 #include "support/las_fixture.h"
 
 using namespace korrivan::base;
@@ -53,4 +56,26 @@ TEST(PrintableName, ControlCharactersAreEscaped) {
   EXPECT_EQ(printableName("a\rb\nc\td\x01"
                           "e\x7f/\\f \xc3\xa9"),
             "a\\rb\\nc\\td\\x01e\\x7f/\\f \xc3\xa9");
+}
+
+// An installed program (<prefix>/bin beside <prefix>/share/korrivan) keeps its
+// command log in the state folder even where its own folder is writable.
+TEST(ProgramFolders, InstalledLayoutWritesNothingBesideTheProgram) {
+  korrivan::test::ScratchDir dir;
+  const std::filesystem::path bin = dir.path() / "usr" / "bin";
+  std::filesystem::create_directories(bin);
+  EXPECT_EQ(installedDataFolder(bin.string()), "");
+  EXPECT_EQ(korrivan::certify::commandLogPath(bin.string()), bin.string() + "/command.log");
+
+  std::filesystem::create_directories(dir.path() / "usr" / "share" / "korrivan");
+  EXPECT_EQ(installedDataFolder(bin.string() + "/"), (dir.path() / "usr" / "share" / "korrivan").string());
+  const std::string state = (dir.path() / "state").string();
+  const char* before = std::getenv("XDG_STATE_HOME");
+  const std::string saved = before ? before : "";
+  ::setenv("XDG_STATE_HOME", state.c_str(), 1);
+  EXPECT_EQ(korrivan::certify::commandLogPath(bin.string()), state + "/korrivan/command.log");
+  if (before)
+    ::setenv("XDG_STATE_HOME", saved.c_str(), 1);
+  else
+    ::unsetenv("XDG_STATE_HOME");
 }
