@@ -24,8 +24,8 @@ std::string writeRunReport(const CommandLogContext& log, const Certification& ce
            reportFileName + ".";
   base::PendingError why;
   if (!writeReport(reportFileName, report, hooks, &why))
-    return "Error: The certification report could not be written to " + reportFileName + ": " + why.text +
-           ". Error #" + std::to_string(why.number) + ". Any old report there was left as it was.";
+    return "Error: The certification report could not be written to " + reportFileName + ": " + why.text + ". Error #" +
+           std::to_string(why.number) + ". Any old report there was left as it was.";
   return "";
 }
 
