@@ -95,7 +95,7 @@ std::vector<ReportName> reportNames(const std::vector<InputFile>& files, const s
   if (folder.empty()) return names;
   std::unordered_map<std::string, std::size_t> claimed;
   for (std::size_t i = 0; i < files.size(); ++i) {
-    names[i].path = (folder.back() == '/' ? folder : folder + "/") + files[i].key + ".log";
+    names[i].path = (folder.back() == '/' ? folder : folder + "/") + std::string(files[i].key()) + ".log";
     auto [it, fresh] = claimed.emplace(names[i].path, i);
     if (!fresh)
       names[i].refusal = "the report name " + names[i].path + " is already the report of " + files[it->second].path;

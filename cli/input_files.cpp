@@ -94,6 +94,7 @@ InputListing listInputFiles(const std::vector<std::string>& arguments, bool recu
   InputListing listing;
   std::unordered_set<std::string> seen;
   for (const std::string& argument : arguments) {
+    if (!seen.insert(argument).second) continue;
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(argument, ec))) {
       listing.errors.push_back(
@@ -116,9 +117,10 @@ InputListing listInputFiles(const std::vector<std::string>& arguments, bool recu
       if (shardHash(key) % shard.count == shard.index) keys.push_back(key);
       folder = argument.substr(0, argument.size() - key.size());
     }
-    for (std::string& key : keys) {
+    for (const std::string& key : keys) {
       std::string path = joined(folder, key);
-      if (seen.insert(path).second) listing.files.push_back({std::move(path), std::move(key)});
+      const std::size_t keyStart = path.size() - key.size();
+      listing.files.push_back({std::move(path), keyStart});
     }
   }
   return listing;

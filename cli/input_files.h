@@ -10,8 +10,11 @@
 namespace korrivan::cli {
 
 struct InputFile {
-  std::string path;  // as shown and opened: the argument joined with `key`
-  std::string key;   // the path relative to the argument (a named file: its own name)
+  std::string path;          // as shown and opened: the argument joined with the key
+  std::size_t keyStart = 0;  // where the key begins in `path`
+
+  // The path relative to the argument (a named file: its own name).
+  std::string_view key() const { return std::string_view(path).substr(keyStart); }
 };
 
 struct InputListing {
@@ -39,8 +42,8 @@ bool hasLasExtension(std::string_view name);
 // a named folder gives the LAS files directly in it, or with `recursive`
 // in all its subfolders. Hidden entries (names beginning with ".") and links
 // to folders found inside are passed over. The files of each argument come
-// in byte order of their keys; arguments in their order; a path listed
-// twice is kept once. Only the files of `shard` are kept.
+// in byte order of their keys; arguments in their order; an argument
+// given twice is taken once. Only the files of `shard` are kept.
 InputListing listInputFiles(const std::vector<std::string>& arguments, bool recursive, const Shard& shard);
 
 }  // namespace korrivan::cli
