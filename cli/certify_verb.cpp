@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <thread>
@@ -171,7 +172,7 @@ int CertifyVerb::run(const ProgramContext& context) {
   if (!args_.reportDir.empty() && !prepareReportFolder(args_.reportDir)) return kToolError;
 
   const certify::CommandLogContext runLog{context.programFolder, "", "", "Korrivan"};
-  if (certify::commandLogPath(context.programFolder).empty()) writeError(certify::kNoCommandLogNote);
+  if (certify::commandLogPath(context.programFolder).empty()) std::fputs(certify::kNoCommandLogNote, stderr);
   certify::appendCommandLog(runLog, "Command line :" + context.commandLine);
 
   bool toolError = false;
