@@ -154,6 +154,8 @@ FileResult certifyInputFile(const InputFile& file, const std::string& reportPath
     result.firstFailure.reset();
     certify::appendCommandLog(log, result.reasonText);
   }
+  // Only a report written is named in the result.
+  if (result.verdict == Verdict::NotCertified || !result.reportError.empty()) result.reportPath.clear();
   return result;
 }
 

@@ -41,8 +41,8 @@ struct FileResult {
   std::string reasonText;  // not certified: the message of the command log
   std::optional<FirstFailure> firstFailure;
   std::vector<run::GroupResult> groups;  // the groups the report lists, in order
-  std::string reportPath;                // the report asked for ("" when none)
-  std::string reportError;               // why that report could not be written
+  std::string reportPath;                // the report written ("" when none)
+  std::string reportError;               // why the report asked for was not written
 };
 
 // "04e": two-digit group number and the row's letter.

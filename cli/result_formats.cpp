@@ -87,10 +87,8 @@ std::string jsonLine(const FileResult& r) {
     groups.push_back(Json{{"group", g.number}, {"title", g.title}, {"checks", std::move(checks)}});
   }
   out["groups"] = std::move(groups);
-  if (!r.reportPath.empty()) {
-    out["report"] = r.reportPath;
-    if (!r.reportError.empty()) out["report_error"] = r.reportError;
-  }
+  if (!r.reportPath.empty()) out["report"] = r.reportPath;
+  if (!r.reportError.empty()) out["report_error"] = r.reportError;
   // Bytes that are not UTF-8 (a Latin-1 line of a LAS file) become U+FFFD.
   return out.dump(-1, ' ', false, Json::error_handler_t::replace) + "\n";
 }
