@@ -11,6 +11,7 @@
 #include <thread>
 #include <unordered_map>
 
+#include "base/file_names.h"
 #include "certify/command_log.h"
 #include "cli/file_certification.h"
 #include "cli/input_files.h"
@@ -37,8 +38,9 @@ unsigned processorCount() {
   return n ? n : 1;
 }
 
+// One line on standard error; names in it are shown with their control characters escaped.
 void writeError(const std::string& text) {
-  const std::string line = "korrivan-cli: " + text + "\n";
+  const std::string line = "korrivan-cli: " + base::printableName(text) + "\n";
   if (::write(2, line.data(), line.size()) < 0) {
     // nowhere left to say it
   }
