@@ -5,9 +5,11 @@
 
 #include <CLI/CLI.hpp>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 #include <unordered_map>
 
@@ -31,10 +33,24 @@ constexpr int kToolError = 2;
 // Results held while an earlier file is still being certified, per job.
 constexpr std::size_t kWindowPerJob = 4;
 
+// The processors a container's CPU limit (cgroup v2 "cpu.max": quota and
+// period) allows, rounded up; 0 when there is no limit.
+unsigned cpuLimit() {
+  std::ifstream in("/sys/fs/cgroup/cpu.max");
+  std::string quota;
+  double period = 0;
+  if (!(in >> quota >> period) || quota == "max" || period <= 0) return 0;
+  const double cpus = std::strtod(quota.c_str(), nullptr) / period;
+  return cpus > 0 ? static_cast<unsigned>(std::ceil(cpus)) : 0;
+}
+
+// The processors this run may use: its CPU affinity (a Slurm allocation, a
+// taskset), within a container's CPU limit.
 unsigned processorCount() {
+  unsigned n = std::thread::hardware_concurrency();
   cpu_set_t set;
-  if (::sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0) return CPU_COUNT(&set);
-  const unsigned n = std::thread::hardware_concurrency();
+  if (::sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0) n = static_cast<unsigned>(CPU_COUNT(&set));
+  if (const unsigned limit = cpuLimit(); limit > 0 && limit < n) n = limit;
   return n ? n : 1;
 }
 
