@@ -430,4 +430,36 @@ GridCells cellsOfRow(const SpecRow& row) {
   return cells;
 }
 
+GridCells importedRow(const las::LasLineParts& line, const std::array<bool, 6>& columns) {
+  GridCells cells;
+  auto take = [&cells](SpecColumn column, std::string_view text) {
+    cell(cells, column) = storedCellText(static_cast<int>(column), trimSpaces(text));
+  };
+  take(SpecColumn::Mnemonic, line.mnemonic);
+  if (cell(cells, SpecColumn::Mnemonic).empty()) return GridCells{};
+  auto rule = [&cells](SpecColumn column, std::string_view caption) { cell(cells, column) = std::string(caption); };
+  rule(SpecColumn::MnemonicRule, captionOf(PartRule::Exact));
+  if (columns[1]) take(SpecColumn::Unit, line.unit);
+  rule(SpecColumn::UnitRule, captionOf(columns[1] ? PartRule::Exact : PartRule::Optional));
+  if (columns[2]) take(SpecColumn::Value, line.value);
+  if (columns[3]) take(SpecColumn::Description, line.description);
+  rule(SpecColumn::DescriptionRule, captionOf(columns[3] ? PartRule::Exact : PartRule::Optional));
+  if (columns[5]) take(SpecColumn::Association, line.association);
+  rule(SpecColumn::AssociationRule,
+       captionOf(cell(cells, SpecColumn::Association).empty() ? AssociationRule::Optional : AssociationRule::Must));
+  std::optional<FormatKind> kind;
+  const std::string code(trimSpaces(line.format));
+  if (columns[4]) kind = kindOfCode(code);
+  if (kind && !codeFitsKind(*kind, code)) kind.reset();
+  if (kind) {
+    rule(SpecColumn::FormatKind, captionOf(*kind));
+    rule(SpecColumn::FormatCode, code);
+  }
+  const bool filled = !trimSpaces(line.value).empty();
+  const ValueRule valueRule = filled ? (kind ? ValueRule::FilledUseFormat : ValueRule::FilledAnyFormat)
+                                     : (kind ? ValueRule::OptionalUseFormat : ValueRule::OptionalAnyFormat);
+  rule(SpecColumn::ValueRule, captionOf(valueRule));
+  return cells;
+}
+
 }  // namespace korrivan::compliance

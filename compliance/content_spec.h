@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "las/line_parser.h"
+
 namespace korrivan::compliance {
 
 // Columns of the content-specification grid; column 0 holds the row numbers.
@@ -201,5 +203,14 @@ struct RowReading {
 };
 RowReading rowOfCells(const GridCells& cells, std::string_view section);
 GridCells cellsOfRow(const SpecRow& row);
+
+// A parameter line of a LAS file taken over into a grid row, with the parts
+// whose columns are ticked (MNEM, UNIT, VALUE, DESC, FORMAT, ASSOC, the
+// order of the import window). The rules follow from what is taken: a part
+// taken must be the same (Exact; an association taken, Must), a part left
+// behind is Optional; the value must be filled when the line's value is,
+// and uses the line's own format when FORMAT is taken and names a kind.
+// Blank (no mnemonic) for a line without a mnemonic.
+GridCells importedRow(const las::LasLineParts& line, const std::array<bool, 6>& columns);
 
 }  // namespace korrivan::compliance

@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <CLI/CLI.hpp>
-#include <nlohmann/json.hpp>
 #include <algorithm>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "support/las_fixture.h"
@@ -63,8 +63,8 @@ TEST(ComplyVerb, TextReportAndExitStatus) {
 
 TEST(ComplyVerb, JsonLinesAndCsv) {
   const std::string spec = example("log_data_v30.def");
-  const VerbRun json = comply({spec, example("log_data_v30_fails.las"), example("log_data_v30_complies.las"), "--format",
-                           "jsonl", "--jobs", "2"});
+  const VerbRun json = comply({spec, example("log_data_v30_fails.las"), example("log_data_v30_complies.las"),
+                               "--format", "jsonl", "--jobs", "2"});
   EXPECT_EQ(json.status, 1);
   std::istringstream lines(json.out);
   std::string line;
