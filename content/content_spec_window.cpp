@@ -368,7 +368,8 @@ ContentSpec ContentSpecWindow::specification() const {
 
 QStringList ContentSpecWindow::rowsLeftOut() const {
   QStringList left;
-  const ContentSpec spec = specification();
+  ContentSpec spec;
+  spec.groups = groups_;
   for (const std::string& section : spec.sectionNames()) {
     const QString name = qs(section);
     const std::vector<GridCells> rows =

@@ -176,4 +176,37 @@ TEST(GridRows, ReadAsSpecificationRows) {
   EXPECT_FALSE(rowIsBlank(noMnemonic));
 }
 
+TEST(GridRows, LinesTakenOverFromALasFile) {
+  korrivan::las::LasLineParts line;
+  line.mnemonic = "run_date";
+  line.unit = "";
+  line.value = "22/09/1998";
+  line.description = "Run 1 date";
+  line.format = "DD/MM/YYYY";
+  line.association = "Run[1]";
+  const std::array<bool, 6> all{true, true, true, true, true, true};
+  GridCells cells = importedRow(line, all);
+  EXPECT_EQ(at(cells, SpecColumn::Mnemonic), "RUN_DATE");
+  EXPECT_EQ(at(cells, SpecColumn::ValueRule), "Must be filled/Use Format");
+  EXPECT_EQ(at(cells, SpecColumn::FormatKind), "Date a/o Time");
+  EXPECT_EQ(at(cells, SpecColumn::FormatCode), "DD/MM/YYYY");
+  EXPECT_EQ(at(cells, SpecColumn::Description), "Run 1 date");
+  EXPECT_EQ(at(cells, SpecColumn::Association), "RUN[1]");
+  EXPECT_EQ(at(cells, SpecColumn::AssociationRule), "Must");
+  EXPECT_TRUE(rowOfCells(cells, "Log_Parameter").row);
+
+  // Parts left behind are Optional; a format no kind stands for is not taken.
+  line.value.clear();
+  line.format = "\xB0'\"";
+  cells = importedRow(line, {true, false, false, false, true, false});
+  EXPECT_EQ(at(cells, SpecColumn::UnitRule), "Optional");
+  EXPECT_EQ(at(cells, SpecColumn::ValueRule), "Optionally Fill/Any Format");
+  EXPECT_EQ(at(cells, SpecColumn::FormatKind), "");
+  EXPECT_EQ(at(cells, SpecColumn::Description), "");
+  EXPECT_EQ(at(cells, SpecColumn::DescriptionRule), "Optional");
+  EXPECT_EQ(at(cells, SpecColumn::AssociationRule), "Optional");
+  line.mnemonic = " ";
+  EXPECT_TRUE(rowIsBlank(importedRow(line, all)));
+}
+
 }  // namespace

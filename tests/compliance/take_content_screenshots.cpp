@@ -3,6 +3,8 @@
 // X server:
 //   xvfb-run -s '-screen 0 1280x1024x24' korrivan_content_screenshots OUT_DIR EXAMPLES_DIR
 #include <QApplication>
+#include <QCheckBox>
+#include <QKeyEvent>
 #include <QDir>
 #include <QListWidget>
 #include <QPixmap>
@@ -73,6 +75,34 @@ int main(int argc, char** argv) {
   settle();
   ok = grab(&import, out + QStringLiteral("/section-import.png")) && ok;
   import.hide();
+
+  if (qEnvironmentVariableIsSet("KORRIVAN_MORE_SHOTS")) {
+    // A row typed in, its format list open, and the options hidden, for review.
+    window.grid()->setCurrentCell(6, 1);
+    window.grid()->edit(window.grid()->model()->index(6, 1));
+    settle();
+    if (QWidget* focus = window.grid()->viewport()->findChild<content::KeyRuleEdit*>()) {
+      for (const char* key : {"d", "e", "p", "t"}) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUtf8(key));
+        QApplication::sendEvent(focus, &press);
+      }
+      QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+      QApplication::sendEvent(focus, &enter);
+    }
+    settle();
+    window.grid()->setCurrentCell(6, 7);
+    window.grid()->edit(window.grid()->model()->index(6, 7));
+    settle();
+    ok = grab(&window, out + QStringLiteral("/content-list.png")) && ok;
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    if (QWidget* popup = QApplication::activePopupWidget()) QApplication::sendEvent(popup, &escape);
+    settle();
+    window.findChild<QCheckBox*>(QStringLiteral("hideOpt"))->setChecked(true);
+    window.fixedTabs()->setCurrentIndex(1);
+    settle();
+    ok = grab(&window, out + QStringLiteral("/content-hidden-options.png")) && ok;
+    window.findChild<QCheckBox*>(QStringLiteral("hideOpt"))->setChecked(false);
+  }
 
   window.testLasFile(examples + QStringLiteral("log_data_v30_fails.las"));
   window.complianceView()->move(60, 120);
