@@ -179,7 +179,8 @@ private:
 
 // Reads the whole file, refusing one larger than a specification can be.
 std::string readSmallFile(const std::string& fileName) {
-  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+  // Not blocking: a name that turns out to be a pipe must not hang the open.
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) throw base::RunError::fromErrno(errno, base::FileOp::Read);
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
