@@ -44,6 +44,7 @@ int main(int argc, char** argv) {
       "error of the tool. See korrivan-cli(1).");
   std::vector<std::unique_ptr<Verb>> verbs;
   verbs.push_back(addCertifyVerb(app));
+  verbs.push_back(addComplyVerb(app));
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

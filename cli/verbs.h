@@ -26,5 +26,6 @@ public:
 };
 
 std::unique_ptr<Verb> addCertifyVerb(CLI::App& app);
+std::unique_ptr<Verb> addComplyVerb(CLI::App& app);
 
 }  // namespace korrivan::cli
