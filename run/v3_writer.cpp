@@ -60,6 +60,12 @@ std::string tabsAsBlanks(std::string_view line) {
   return t;
 }
 
+// A VERS, WRAP or DLM parameter line.
+bool isVersionLine(std::string_view line) {
+  const std::string blanks = tabsAsBlanks(line);
+  return las::classifyLine(blanks) == las::LineKind::ParameterLine && isVersionKeyword(las::getMnemonic(blanks));
+}
+
 }  // namespace
 
 SectionRole roleOfSection(std::string_view name, float version) {
@@ -226,14 +232,15 @@ Version3Writer::Version3Writer(Input input, const ConversionOptions& options, Li
 
 void Version3Writer::writeHeader() {
   const auto& rows = in_.directory->rows();
-  // Lines before the first title stay at the top.
+  // Lines before the first title stay at the top; a VERS, WRAP or DLM line
+  // among them becomes a comment, so that the version read is the new one.
   {
     las::LineSource src(in_.fileName);
     const std::int64_t end = rows.empty() ? src.fileSize() : rows.front().titleStart;
     std::string_view line;
     while (src.position() < end && src.next(line)) {
       if (src.truncated()) throw base::RunError(base::err::Overflow);
-      out_.line(line);
+      out_.line(isVersionLine(line) ? "#" + std::string(line) : std::string(line));
       ++headerLines_;
     }
   }
@@ -282,13 +289,10 @@ void Version3Writer::writeSection(const SectionPlan& plan) {
       writeHeaderLine(line, plan.outputName);
       continue;
     }
-    if (plan.role == SectionRole::Version) {
-      const std::string blanks = tabsAsBlanks(line);
-      if (las::classifyLine(blanks) == las::LineKind::ParameterLine && isVersionKeyword(las::getMnemonic(blanks))) {
-        // The version 1.2/2.0 VERS and WRAP lines stay as comments.
-        writeHeaderLine("#" + std::string(line), plan.outputName);
-        continue;
-      }
+    if (plan.role == SectionRole::Version && isVersionLine(line)) {
+      // The version 1.2/2.0 VERS and WRAP lines stay as comments.
+      writeHeaderLine("#" + std::string(line), plan.outputName);
+      continue;
     }
     if (auto relaid = relayParameterLine(line, moveWellValues)) {
       moved_ += relaid->valueMoved ? 1 : 0;
