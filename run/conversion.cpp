@@ -299,15 +299,14 @@ OutcomeSlots columnDataFindings(const checks::FileView& view, const Version3Writ
   las::ParsedSection definitions;
   las::parseSection(view.directory, definitions, definition, view.lineRules());
   const std::size_t n = definitions.lineCount();
-  const std::string& line = data.firstRecord;
-  const std::int64_t k =
-      line.find(delimiter) != std::string::npos ? static_cast<std::int64_t>(las::countDataFields(line, delimiter)) : 0;
+  const std::int64_t k = data.firstRecord.find(delimiter) != std::string::npos
+                             ? static_cast<std::int64_t>(las::countDataFields(data.firstRecord, delimiter))
+                             : 0;
   if (static_cast<std::int64_t>(n) != k)
     slots[1] = "~" + definition + " has " + std::to_string(n) + " channel descriptions while ~" + data.sectionName +
                " has " + std::to_string(k) + " delimited channels. ";
-  std::vector<std::string> items = delimiter != ' ' && line.find('"') == std::string::npos
-                                       ? base::splitAtEvery(line, delimiter)
-                                       : checks::splitPaddedFields(line);
+  std::string line = data.firstRecord;
+  const std::vector<std::string> items = checks::firstLineItems(line, delimiter);
   const std::string firstIndex = line.substr(0, line.find(delimiter));
   for (std::size_t j = 1; j <= n && j <= items.size(); ++j) {
     const std::string& format = definitions.rows[j].format;

@@ -194,6 +194,133 @@ TEST(UnwrapFile, OntoItselfKeepsTheSourceWhateverFails) {
   EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
+TEST(ConvertToVersion3, WritesTheValuesAsTheyWereAndNamesWhatVersion3WillMiss) {
+  ScratchDir dir;
+  const std::string source = dir.writeLas("v12.las", {"~Version Information",
+                                                      " VERS.   1.2 : CWLS LOG ASCII STANDARD - VERSION 1.2",
+                                                      " WRAP.   NO  : ONE LINE PER DEPTH STEP",
+                                                      "~Well Information",
+                                                      " STRT.M      1000.0 : START DEPTH",
+                                                      " STOP.M      1000.5 : STOP DEPTH",
+                                                      " STEP.M         0.5 : STEP",
+                                                      " NULL.     -999.25 : NULL VALUE",
+                                                      " COMP.            : KORRIVAN TEST",
+                                                      " WELL.            : KORRIVAN 7-21",
+                                                      " FLD .            : WILDCAT",
+                                                      " LOC .            : 07-21-048-09W4M",
+                                                      " PROV.            : ALBERTA",
+                                                      " SRVC.\t           : KORRIVAN LOGGING",
+                                                      " DATE.            : 08-DEC-2026",
+                                                      " UWI .   100072104809W400 : UNIQUE WELL ID",
+                                                      "# remarks stay where they are",
+                                                      "~Curve Information",
+                                                      " DEPT.M      : 1  DEPTH",
+                                                      " ZONE.       : 2  ZONE",
+                                                      " GR  .GAPI   : 3  GAMMA RAY",
+                                                      "~Other",
+                                                      " Free text | kept as it is",
+                                                      "~A  DEPTH ZONE GR",
+                                                      "# the data",
+                                                      "1000.0  A,1  45.1",
+                                                      "# a remark among the records",
+                                                      "1000.5  B,2  47.0"});
+  const std::string out = (dir.path() / "v12_ver3.las").string();
+  certify::SilentHooks hooks;
+  const run::ConversionOptions options{run::TitleStyle::Log, run::DataDelimiter::Comma, ""};
+  const run::ConversionReport r = run::convertToVersion3(source, out, options, hooks);
+  ASSERT_EQ(r.end, ConversionEnd::Written) << r.message;
+  EXPECT_EQ(r.code(), 0);
+  EXPECT_EQ(readFile(out), crlf({"~Version Information",
+                                 " VERS.       3.0                : CWLS LOG ASCII STANDARD - VERSION 3.0",
+                                 " WRAP.       NO                 : ONE LINE PER DEPTH STEP",
+                                 " DLM .       COMMA              : DELIMITING CHARACTER BETWEEN DATA COLUMNS",
+                                 "# VERS.   1.2 : CWLS LOG ASCII STANDARD - VERSION 1.2",
+                                 "# WRAP.   NO  : ONE LINE PER DEPTH STEP",
+                                 "~Well Information",
+                                 " STRT.M      1000.0             : START DEPTH",
+                                 " STOP.M      1000.5             : STOP DEPTH",
+                                 " STEP.M      0.5                : STEP",
+                                 " NULL.       -999.25            : NULL VALUE",
+                                 " COMP.       KORRIVAN TEST      : COMPANY",
+                                 " WELL.       KORRIVAN 7-21      : WELL",
+                                 " FLD .       WILDCAT            : FIELD",
+                                 " LOC .       07-21-048-09W4M    : LOCATION",
+                                 " PROV.       ALBERTA            : PROVINCE",
+                                 " SRVC.       KORRIVAN LOGGING   : SERVICE COMPANY",
+                                 " DATE.       08-DEC-2026        : LOG DATE",
+                                 " UWI .       100072104809W400   : UNIQUE WELL ID",
+                                 "# remarks stay where they are",
+                                 "~Log_Definition Information",
+                                 " DEPT.M                         : 1  DEPTH",
+                                 " ZONE.                          : 2  ZONE",
+                                 " GR  .GAPI                      : 3  GAMMA RAY",
+                                 "~Other",
+                                 " Free text | kept as it is",
+                                 "~Log_Data | Log_Definition",
+                                 "# DEPTH ZONE GR",
+                                 "# the data",
+                                 "1000.0,\"A,1\",45.1",
+                                 "1000.5,\"B,2\",47.0"}));
+  EXPECT_EQ(r.movedWellValues, 7);
+  EXPECT_EQ(r.quotedValues, 2);
+  EXPECT_EQ(r.droppedDataLines, 1);
+  EXPECT_EQ(r.records, 2);
+  EXPECT_EQ(r.values, 6);
+
+  // ~Other is a section only versions 1.2 and 2.0 know; ~Well lacks CTRY and
+  // a location; the text column has no format that allows text.
+  std::vector<std::string> named;
+  for (const run::ExpectedFailure& f : r.expectedFailures) named.push_back(f.idText());
+  EXPECT_EQ(named, (std::vector<std::string>{"3b", "4j", "5b", "5c", "5d", "5e", "5f", "7c"}));
+  EXPECT_EQ(r.expectedFailures[0].check, "Section titles use recognized names");
+  EXPECT_EQ(r.expectedFailures[0].reason, "Illegal section is ~Other");
+  EXPECT_EQ(r.expectedFailures[2].reason, "not performed");
+  const run::Certification c = run::certifyFile(out, {}, hooks);
+  EXPECT_EQ(c.version, run::LasVersion::V3_0);
+  ASSERT_NE(c.firstFailure(), nullptr);
+  EXPECT_EQ(c.firstFailure()->idText(), "3b");
+
+  const auto summary = run::conversionSummary(r, out, options);
+  EXPECT_EQ(summary[0], "Wrote " + out +
+                            " as a LAS version 3.0 file (DLM COMMA, titles ~Log_Parameter ~Log_Definition ~Log_Data) "
+                            "from a version 1.2 file.");
+  EXPECT_EQ(summary.back(),
+            "7c Stated Column Definition Format matches data items in Column Data section: Data column "
+            "item (\"A,1\") in ~Log_Data @ 1000.0 wrong format {}");
+}
+
+TEST(ConvertToVersion3, RefusesWhatItCannotConvertAndKeepsAnOldOutputOnFailure) {
+  ScratchDir dir;
+  certify::SilentHooks hooks;
+  const std::string out = dir.write("out.las", "old content\r\n");
+  auto refused = [&](const std::vector<std::string>& lines) {
+    run::ConversionReport r = run::convertToVersion3(dir.writeLas("in.las", lines), out, {}, hooks);
+    EXPECT_EQ(r.code(), 1);
+    EXPECT_EQ(readFile(out), "old content\r\n");
+    return r.end == ConversionEnd::Refused ? r.message : "not refused";
+  };
+  EXPECT_EQ(refused(concat({{"~Version", " VERS. 2.0 : V"}, kWell, kCurves, {"~A", "1000.0 1 2 3 4 5 6"}})),
+            "The ~Version section has no WRAP line; the file was not converted.");
+  EXPECT_EQ(refused({"~Version", " VERS. 3.0 : V", " WRAP. NO : W", " DLM . SPACE : D"}),
+            "Only version 1.2 and 2.0 files are converted; this file's VERS reads 3.");
+  EXPECT_EQ(refused(concat({kVersionWrapped, kWell, kCurves, {"~A", "1000.0", "1 2 3", "4 5", "1000.5", "1 2 3"}})),
+            "WRAP is YES, but the depth records of the data section cannot be told apart (the lines do not repeat "
+            "one pattern); the file was not converted.");
+  dir.write("lf.las", "~Version\n VERS. 2.0 : V\n WRAP. NO : W\n");
+  EXPECT_EQ(run::convertToVersion3((dir.path() / "lf.las").string(), out, {}, hooks).message,
+            "The file's lines do not end in CR LF; convert its line ends first.");
+
+  // A disk that fills up: the old output stays, and no temporary file is left.
+  const std::string source = dir.writeLas("well.las", wrappedFile());
+  Writes diskFull;
+  diskFull.failWriteAfter = 0;
+  run::ConversionReport r = run::convertToVersion3(source, out, {}, hooks, diskFull);
+  EXPECT_EQ(r.end, ConversionEnd::Failed);
+  EXPECT_EQ(r.error.number, 61);
+  EXPECT_EQ(readFile(out), "old content\r\n");
+  EXPECT_EQ(folderNames(dir.path()), (std::vector<std::string>{"in.las", "lf.las", "out.las", "well.las"}));
+}
+
 // In the window a failure shows the "Un-expected Error" box.
 struct WindowHooks : CancelLater {
   std::vector<std::string> titles, texts;
