@@ -1,8 +1,10 @@
 #include "run/conversion.h"
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <limits>
 #include <optional>
 
@@ -14,7 +16,6 @@
 #include "certify/command_log.h"
 #include "certify/prechecks.h"
 #include "checks/family.h"
-#include "checks/format_checks.h"
 #include "las/data_reader.h"
 #include "las/line_parser.h"
 #include "las/line_source.h"
@@ -265,60 +266,6 @@ OutcomeSlots presetSlots(const certify::CheckTable& catalogue, int group) {
   return slots;
 }
 
-// Group 4 as the line syntax family will fill it: the data sections'
-// delimiters first, then the rules of every header line written.
-OutcomeSlots lineSyntaxFindings(const Version3Writer& writer) {
-  const WrittenData& data = writer.data();
-  OutcomeSlots slots;
-  std::string delimiterMessage;
-  if (data.laterLacksDelimiter)
-    delimiterMessage = "No delimiters found in section " + data.sectionName;
-  else if (data.firstLacksDelimiter)
-    delimiterMessage = "No Delimiters found in section " + data.sectionName;
-  if (!delimiterMessage.empty()) {
-    for (int k = 1; k <= 11; ++k) slots[static_cast<std::size_t>(k)] = " ";
-    slots[10] = delimiterMessage;
-    return slots;
-  }
-  slots = writer.headerLineFindings();
-  if (!data.section)
-    slots[11] = " ";
-  else
-    slots[11] = data.records == 0 ? "\r\nNo Data lines found in section " + data.sectionName : "";
-  return slots;
-}
-
-// Group 7, rows a to c, from the first record written and the definitions.
-OutcomeSlots columnDataFindings(const checks::FileView& view, const Version3Writer& writer, char delimiter) {
-  OutcomeSlots slots = {"", " ", " ", " "};
-  const WrittenData& data = writer.data();
-  if (!data.section) return slots;
-  slots[1] = slots[2] = slots[3] = "";
-  const las::SectionRow* row = view.directory.find(data.sectionName);
-  const std::string definition = row ? row->association : "";
-  las::ParsedSection definitions;
-  las::parseSection(view.directory, definitions, definition, view.lineRules());
-  const std::size_t n = definitions.lineCount();
-  const std::int64_t k = data.firstRecord.find(delimiter) != std::string::npos
-                             ? static_cast<std::int64_t>(las::countDataFields(data.firstRecord, delimiter))
-                             : 0;
-  if (static_cast<std::int64_t>(n) != k)
-    slots[1] = "~" + definition + " has " + std::to_string(n) + " channel descriptions while ~" + data.sectionName +
-               " has " + std::to_string(k) + " delimited channels. ";
-  std::string line = data.firstRecord;
-  const std::vector<std::string> items = checks::firstLineItems(line, delimiter);
-  const std::string firstIndex = line.substr(0, line.find(delimiter));
-  for (std::size_t j = 1; j <= n && j <= items.size(); ++j) {
-    const std::string& format = definitions.rows[j].format;
-    if (checks::valueMatchesFormat(items[j - 1], format, delimiter) == checks::FormatMatch::Mismatch)
-      slots[3] += "Data column item (" + items[j - 1] + ") in ~" + data.sectionName + " @ " + firstIndex +
-                  " wrong format {" + format + "}\r\n";
-  }
-  if (data.records == 0 || data.fieldCountVaries)
-    slots[2] = "Section " + data.sectionName + ": the number of delimited channels is not the same on every line";
-  return slots;
-}
-
 std::string reasonOf(const certify::OutcomeSlot& slot) {
   if (slot.outcome() == certify::Outcome::NotPerformed) return "not performed";
   std::string text(base::trimSpaces(base::replaceAll(base::replaceAll(slot.text(), "\r\n", " "), "  ", " ")));
@@ -327,15 +274,45 @@ std::string reasonOf(const certify::OutcomeSlot& slot) {
   return text;
 }
 
-// Reads the header of the output as the version 3.0 certification does and
-// runs the checks that judge what the conversion wrote (not the data the
-// input holds): the file's name and title lines, ~Version, the section
-// titles, the line syntax, ~Well, the channels of the first record.
-std::vector<ExpectedFailure> examineOutput(const std::string& output, const Version3Writer& writer, char delimiter) {
+// The probe of the output as a file of its own, in memory; the output
+// itself when the probe cannot be made.
+class ProbeFile {
+public:
+  ProbeFile(const OutputProbe& probe, const std::string& output) : path_(output) {
+    const std::optional<std::string_view> text = probe.text();
+    if (!text) return;
+    fd_ = ::memfd_create("korrivan-probe", MFD_CLOEXEC);
+    if (fd_ < 0) return;
+    for (std::size_t done = 0; done < text->size();) {
+      const ssize_t n = ::write(fd_, text->data() + done, text->size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return;
+      done += static_cast<std::size_t>(n);
+    }
+    const std::string path = "/proc/self/fd/" + std::to_string(fd_);
+    if (base::fileExists(path)) path_ = path;
+  }
+  ~ProbeFile() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  ProbeFile(const ProbeFile&) = delete;
+  ProbeFile& operator=(const ProbeFile&) = delete;
+  const std::string& path() const { return path_; }
+
+private:
+  int fd_ = -1;
+  std::string path_;
+};
+
+// The version 3.0 checks of the output, but for the index range checks
+// (which judge the input's data against its ~Well): made on the probe of
+// the output as the certification makes them.
+std::vector<ExpectedFailure> examineOutput(const std::string& output, const Version3Writer& writer) {
+  const ProbeFile probe(writer.probe(), output);
   checks::FileView view;
-  view.fileName = output;
+  view.fileName = probe.path();
   view.version = 3.0f;
-  view.directory.locateMainSections(output, 3.0f);
+  view.directory.locateMainSections(view.fileName, 3.0f);
   view.delimiter = checks::delimiterFromDlm(checks::readHeaderValue(view.directory, "DLM", "Version", 3.0f).value);
   const las::LineRules rules = view.lineRules();
   las::parseSection(view.directory, view.versionSection, "Version", rules);
@@ -356,20 +333,18 @@ std::vector<ExpectedFailure> examineOutput(const std::string& output, const Vers
     files[6] = "File name is illegal and/or extension is not .LAS";
   else if (!base::iendsWith(name, ".las"))
     files[6] = "File extension is not .LAS ";
-  files[7] = checks::scanTildeLinesV3(output).text;
+  files[7] = checks::scanTildeLinesV3(view.fileName).text;
   groups.emplace_back(1, files);
-
-  auto family = [&](int group, checks::Family f) {
+  const std::pair<int, checks::Family> families[] = {{2, checks::checkVersionSection}, {3, checks::checkSectionTitles},
+                                                     {4, checks::checkLineSyntax3},    {5, checks::checkWellSectionV3},
+                                                     {7, checks::checkColumnData},     {8, checks::checkAssociations},
+                                                     {9, checks::checkArrayChannels}};
+  for (const auto& [group, family] : families) {
     OutcomeSlots slots = presetSlots(catalogue, group);
-    if (checks::invokeFamily(f, view, handover, slots) == certify::FamilyResult::InternalError)
+    if (checks::invokeFamily(family, view, handover, slots) == certify::FamilyResult::InternalError)
       throw RunError(handover.familyError.number, handover.familyError.text);
     groups.emplace_back(group, slots);
-  };
-  family(2, checks::checkVersionSection);
-  family(3, checks::checkSectionTitles);
-  groups.emplace_back(4, lineSyntaxFindings(writer));
-  family(5, checks::checkWellSectionV3);
-  groups.emplace_back(7, columnDataFindings(view, writer, delimiter));
+  }
 
   std::vector<ExpectedFailure> expected;
   for (const auto& [group, slots] : groups)
@@ -533,7 +508,7 @@ ConversionReport convertToVersion3(const std::string& lasFileName, const std::st
     report.droppedDataLines = written.dropped;
     report.movedWellValues = writer.movedWellValues();
     try {
-      report.expectedFailures = examineOutput(outputFileName, writer, delimiterChar(options.delimiter));
+      report.expectedFailures = examineOutput(outputFileName, writer);
     } catch (const std::exception& e) {
       report.analysisProblem = errorLine(base::pendingError(e));
     }

@@ -42,8 +42,7 @@ DataWalk walkDataSection(const std::string& fileName, std::int64_t start, int li
   src.seek(start);
   RecordJoiner joiner(linesPerDepth);
   std::int64_t nextPoll = start + kWalkPollBytes;
-  auto emitRecord = [&] {
-    const std::string_view text = joiner.take();
+  auto recorded = [&](std::string_view text) {
     for (DataEvents* sink : sinks) sink->record(text);
     ++walk.records;
     if (poll && src.position() >= nextPoll) {
@@ -70,9 +69,12 @@ DataWalk walkDataSection(const std::string& fileName, std::int64_t start, int li
       }
       continue;
     }
-    if (joiner.add(line)) emitRecord();
+    if (linesPerDepth <= 1)
+      recorded(base::trimSpaces(line));  // a record of one line is that line without its outer blanks
+    else if (joiner.add(line))
+      recorded(joiner.take());
   }
-  if (joiner.holdsLines()) emitRecord();
+  if (joiner.holdsLines()) recorded(joiner.take());
   if (poll) poll(src.position());
   return walk;
 }

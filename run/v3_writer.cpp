@@ -5,7 +5,6 @@
 
 #include "base/run_error.h"
 #include "base/text_utils.h"
-#include "checks/line_rules.h"
 #include "las/line_parser.h"
 #include "las/line_source.h"
 
@@ -199,6 +198,29 @@ std::optional<RelaidLine> relayParameterLine(std::string_view line, bool moveWel
 }
 
 std::string_view RecordFormatter::format(std::string_view record) {
+  // Most records hold neither a double quote nor the delimiter: their
+  // fields are the runs of characters between blanks.
+  const bool plain = record.find('"') == std::string_view::npos &&
+                     (delimiter_ == ' ' || record.find(delimiter_) == std::string_view::npos);
+  if (plain) {
+    const char* p = record.data();
+    const std::size_t size = record.size();
+    std::size_t i = 0, n = 0;
+    if (delimiter_ != ' ') line_.clear();
+    while (i < size) {
+      while (i < size && p[i] == ' ') ++i;
+      if (i == size) break;
+      const std::size_t start = i;
+      while (i < size && p[i] != ' ') ++i;
+      if (delimiter_ != ' ') {
+        if (n > 0) line_ += delimiter_;
+        line_.append(p + start, i - start);
+      }
+      ++n;
+    }
+    fields_ = n;
+    return delimiter_ == ' ' ? record : std::string_view(line_);
+  }
   if (delimiter_ == ' ') {
     fields_ = forEachBlankSeparatedField(record, [](std::string_view) {});
     return record;
@@ -227,7 +249,6 @@ Version3Writer::Version3Writer(Input input, const ConversionOptions& options, Li
       delimiter_(delimiterChar(options.delimiter)),
       formatter_(delimiter_) {
   plan_ = planSections(*in_.directory, in_.version, options.titles, in_.dataRow);
-  for (int k = 1; k <= 10; ++k) lineFindings_[static_cast<std::size_t>(k)] = "";
 }
 
 void Version3Writer::writeHeader() {
@@ -240,20 +261,19 @@ void Version3Writer::writeHeader() {
     std::string_view line;
     while (src.position() < end && src.next(line)) {
       if (src.truncated()) throw base::RunError(base::err::Overflow);
-      out_.line(isVersionLine(line) ? "#" + std::string(line) : std::string(line));
-      ++headerLines_;
+      writeLine(isVersionLine(line) ? "#" + std::string(line) : std::string(line));
     }
   }
   const bool versionSection =
       std::any_of(plan_.begin(), plan_.end(), [](const SectionPlan& p) { return p.role == SectionRole::Version; });
   if (!versionSection) {
-    out_.line("~Version");
+    writeLine("~Version");
     writeVersionLines();
   }
   for (const SectionPlan& plan : plan_) {
     if (plan.role == SectionRole::Data) {
-      out_.line(plan.title);
-      if (!plan.titleRemark.empty()) out_.line("# " + plan.titleRemark);
+      writeLine(plan.title);
+      if (!plan.titleRemark.empty()) writeLine("# " + plan.titleRemark);
       data_.section = true;
       data_.sectionName = plan.outputName;
       return;
@@ -269,14 +289,13 @@ void Version3Writer::writeTrailingSections() {
 }
 
 void Version3Writer::writeVersionLines() {
-  writeHeaderLine(layParameterLine("VERS", "", "3.0", "CWLS LOG ASCII STANDARD - VERSION 3.0"), "Version");
-  writeHeaderLine(layParameterLine("WRAP", "", "NO", "ONE LINE PER DEPTH STEP"), "Version");
-  writeHeaderLine(layParameterLine("DLM", "", dlmWord(options_.delimiter), "DELIMITING CHARACTER BETWEEN DATA COLUMNS"),
-                  "Version");
+  writeLine(layParameterLine("VERS", "", "3.0", "CWLS LOG ASCII STANDARD - VERSION 3.0"));
+  writeLine(layParameterLine("WRAP", "", "NO", "ONE LINE PER DEPTH STEP"));
+  writeLine(layParameterLine("DLM", "", dlmWord(options_.delimiter), "DELIMITING CHARACTER BETWEEN DATA COLUMNS"));
 }
 
 void Version3Writer::writeSection(const SectionPlan& plan) {
-  writeHeaderLine(plan.title, plan.outputName);
+  writeLine(plan.title);
   const bool keepAsWritten = plan.role == SectionRole::Other || plan.role == SectionRole::Unnamed;
   const bool moveWellValues = plan.role == SectionRole::Well && in_.version == 1.2f;
   if (plan.role == SectionRole::Version) writeVersionLines();
@@ -286,64 +305,65 @@ void Version3Writer::writeSection(const SectionPlan& plan) {
     if (cursor.truncated()) throw base::RunError(base::err::Overflow);
     const std::string_view t = trimSpaces(line);
     if (keepAsWritten || t.empty() || t.front() == '#') {
-      writeHeaderLine(line, plan.outputName);
+      writeLine(line);
       continue;
     }
     if (plan.role == SectionRole::Version && isVersionLine(line)) {
       // The version 1.2/2.0 VERS and WRAP lines stay as comments.
-      writeHeaderLine("#" + std::string(line), plan.outputName);
+      writeLine("#" + std::string(line));
       continue;
     }
     if (auto relaid = relayParameterLine(line, moveWellValues)) {
       moved_ += relaid->valueMoved ? 1 : 0;
-      writeHeaderLine(relaid->text, plan.outputName);
+      writeLine(relaid->text);
     } else {
-      writeHeaderLine(line, plan.outputName);
+      writeLine(line);
     }
   }
 }
 
-void Version3Writer::writeHeaderLine(std::string_view line, const std::string& sectionName) {
+void Version3Writer::writeLine(std::string_view line) {
   out_.line(line);
-  ++headerLines_;
-  if (!trimSpaces(line).starts_with('~')) noteLineRules(line, sectionName);
-}
-
-void Version3Writer::noteLineRules(std::string_view line, const std::string& sectionName) {
-  static constexpr std::array<std::string_view, 11> kLabels = {"", "Mnem :", "Unit :", "Value:", "Desc :", "",
-                                                               "", "",       "",       "",       ""};
-  const auto rules = checks::checkHeaderLine3(line, sectionName, 3.0f, delimiter_);
-  const std::string_view t = trimSpaces(line);
-  for (std::size_t k = 1; k <= 10; ++k) {
-    if (rules[k].empty()) continue;
-    const std::string message =
-        std::string(kLabels[k]) + rules[k] + (k == 8 ? " (  in ~" : " ( in ~") + sectionName + ")";
-    lineFindings_[k].append(message + "\r\n" + std::string(t) + "\r\n", message, out_.lines(), t);
-  }
-}
-
-void Version3Writer::leadingLine(std::string_view line) {
-  out_.line(line);
+  probe_.line(line);
   ++headerLines_;
 }
+
+void Version3Writer::leadingLine(std::string_view line) { writeLine(line); }
 
 void Version3Writer::droppedLine(std::string_view) { ++data_.dropped; }
 
 void Version3Writer::record(std::string_view text) {
   const std::string_view line = formatter_.format(text);
   out_.line(line);
-  const auto fields = static_cast<std::int64_t>(formatter_.fieldCount());
-  const bool lacksDelimiter = line.find(delimiter_) == std::string_view::npos;
-  if (data_.records == 0) {
-    data_.firstRecord = std::string(line);
-    data_.firstLacksDelimiter = lacksDelimiter;
-    data_.firstFieldCount = fields;
-  } else {
-    data_.laterLacksDelimiter = data_.laterLacksDelimiter || lacksDelimiter;
-    data_.fieldCountVaries = data_.fieldCountVaries || fields != data_.firstFieldCount;
-  }
+  probe_.record(line, formatter_.fieldCount(), delimiter_);
   ++data_.records;
-  data_.values += fields;
+  data_.values += static_cast<std::int64_t>(formatter_.fieldCount());
+}
+
+void OutputProbe::line(std::string_view text) {
+  if (full_ || text_.size() + text.size() + 2 > kMaxSize) {
+    full_ = true;
+    return;
+  }
+  text_ += text;
+  text_ += "\r\n";
+}
+
+void OutputProbe::record(std::string_view text, std::size_t values, char delimiter) {
+  bool telling = false;
+  if (records_++ == 0) {
+    firstValues_ = values;
+    telling = true;
+  }
+  if (!lackingKept_ && records_ > 1 && text.find(delimiter) == std::string_view::npos) telling = lackingKept_ = true;
+  if (!differingKept_ && values != firstValues_) telling = differingKept_ = true;
+  if (!tildeKept_ && text.find('~') != std::string_view::npos) telling = tildeKept_ = true;
+  if (telling) line(text);
+}
+
+std::optional<std::string_view> OutputProbe::text() const {
+  if (full_) return std::nullopt;
+  return std::string_view(text_);
 }
 
 }  // namespace korrivan::run
