@@ -53,10 +53,10 @@ TEST(Certification, ManyFilesInOneProcessGiveTheReportsOfSeparateRuns) {
   // Failing then passing, 2.0 then 3.0 then 2.0, a country-only failure
   // (whose check name gains its requirement) then a pass: twice over.
   const std::vector<std::string> sequence = {
-      "v20/fail_03b_version_and_v.las", "v20/pass_standard.las",
-      "v30/pass_tab_delimiter.las",     "v20/fail_05b_no_country_set_certified_to_end.las",
-      "v20/pass_standard.las",          "v30/fail_08b_self_reference.las",
-      "precheck/fail_01b_empty.las",    "v20/fail_04a_missing_mnemonic_and_space.las",
+      "v20/fail_03b_version_and_v.las",         "v20/pass_standard.las",
+      "v30/pass_tab_delimiter.las",             "v20/fail_05b_no_country_set_certified_to_end.las",
+      "v20/pass_standard.las",           "v30/fail_08b_self_reference.las",
+      "precheck/fail_01b_empty.las",            "v20/fail_04a_missing_mnemonic_and_space.las",
       "v12/pass_one_letter_titles.las",
   };
   ScratchDir dir;
@@ -162,8 +162,7 @@ TEST(Certification, CancelIsSeenInsideALongDataWalk) {
   EXPECT_EQ(continued.end, run::CertifyEnd::Completed);
   EXPECT_EQ(no.questions, 1);
   EXPECT_EQ(continued.resultText(), plain.resultText());
-  EXPECT_EQ(certify::buildReport(continued.table(), {file, 2.0f, {}}),
-            certify::buildReport(plain.table(), {file, 2.0f, {}}));
+  EXPECT_EQ(certify::buildReport(continued.table(), {file, 2.0f, {}}), certify::buildReport(plain.table(), {file, 2.0f, {}}));
 }
 
 }  // namespace
