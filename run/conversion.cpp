@@ -478,7 +478,9 @@ ConversionReport convertToVersion3(const std::string& lasFileName, const std::st
                               ops);
     LineWriter lines(out);
     std::optional<KeptCopy> kept;
-    if (linesPerDepth > 1 && data && !options.keptCopy.empty()) kept.emplace(options.keptCopy, ops);
+    if (linesPerDepth > 1 && data && !options.keptCopy.empty() &&
+        !base::namesSameFile(options.keptCopy, outputFileName) && !base::namesSameFile(options.keptCopy, lasFileName))
+      kept.emplace(options.keptCopy, ops);
 
     Version3Writer writer({lasFileName, version, &directory, data, linesPerDepth}, options, lines, poll.cursor());
     writer.writeHeader();

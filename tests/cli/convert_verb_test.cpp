@@ -71,6 +71,13 @@ TEST(ConvertVerb, WritesOutOnlyWhenAllowedAndSaysWhyNotInOneLine) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(readFile(out).find("\r\n~ASCII\r\n1500.0000       1.0000"), std::string::npos);
 
+  // A file converted onto itself.
+  const std::string self = (dir.path() / "self.las").string();
+  fs::copy_file(in, self);
+  r = convert({self, self, "--force", "--dlm", "tab"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(readFile(self).find("\r\n1500.0000\t1.0000\t2.0000\t"), std::string::npos);
+
   // Only unwrapped: still version 2.0, WRAP NO.
   const std::string unwrapped = (dir.path() / "unwrapped.las").string();
   r = convert({in, unwrapped, "--unwrap-only"});
