@@ -30,8 +30,7 @@ std::string titleRest(std::string_view title) {
   return end == std::string_view::npos ? "" : std::string(trimSpaces(t.substr(end)));
 }
 
-std::string readLineAt(const std::string& fileName, std::int64_t offset) {
-  las::LineSource src(fileName);
+std::string readLineAt(las::LineSource& src, std::int64_t offset) {
   src.seek(offset);
   std::string_view line;
   return src.next(line) ? std::string(line) : std::string();
@@ -82,10 +81,11 @@ std::vector<SectionPlan> planSections(const las::SectionDirectory& input, float 
   const auto& rows = input.rows();
   std::vector<SectionPlan> all;
   std::array<bool, 7> taken{};
+  las::LineSource titles(input.fileName());
   for (const las::SectionRow& row : rows) {
     SectionPlan plan;
     plan.row = &row;
-    const std::string original = readLineAt(input.fileName(), row.titleStart);
+    const std::string original = readLineAt(titles, row.titleStart);
     const std::string rest = titleRest(original);
     // The first section standing for a standard one is that section; any
     // later one keeps its title as written.
@@ -247,7 +247,8 @@ Version3Writer::Version3Writer(Input input, const ConversionOptions& options, Li
       out_(out),
       poll_(std::move(poll)),
       delimiter_(delimiterChar(options.delimiter)),
-      formatter_(delimiter_) {
+      formatter_(delimiter_),
+      source_(in_.fileName) {
   plan_ = planSections(*in_.directory, in_.version, options.titles, in_.dataRow);
 }
 
@@ -256,7 +257,8 @@ void Version3Writer::writeHeader() {
   // Lines before the first title stay at the top; a VERS, WRAP or DLM line
   // among them becomes a comment, so that the version read is the new one.
   {
-    las::LineSource src(in_.fileName);
+    las::LineSource& src = source_;
+    src.seek(0);
     const std::int64_t end = rows.empty() ? src.fileSize() : rows.front().titleStart;
     std::string_view line;
     while (src.position() < end && src.next(line)) {
@@ -299,11 +301,17 @@ void Version3Writer::writeSection(const SectionPlan& plan) {
   const bool keepAsWritten = plan.role == SectionRole::Other || plan.role == SectionRole::Unnamed;
   const bool moveWellValues = plan.role == SectionRole::Well && in_.version == 1.2f;
   if (plan.role == SectionRole::Version) writeVersionLines();
-  las::SectionCursor cursor(in_.fileName, *plan.row, las::CursorRules{}, poll_);
+  source_.seek(plan.row->start);
+  std::int64_t nextPoll = plan.row->start + las::SectionCursor::kPollBytes;
   std::string_view line;
-  while (cursor.next(line)) {
-    if (cursor.truncated()) throw base::RunError(base::err::Overflow);
+  while (source_.next(line)) {
+    if (source_.truncated()) throw base::RunError(base::err::Overflow);
     const std::string_view t = trimSpaces(line);
+    if (!t.empty() && t.front() == '~') break;
+    if (poll_ && source_.position() >= nextPoll) {
+      nextPoll = source_.position() + las::SectionCursor::kPollBytes;
+      poll_();
+    }
     if (keepAsWritten || t.empty() || t.front() == '#') {
       writeLine(line);
       continue;

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "las/line_source.h"
 #include "las/section_cursor.h"
 #include "las/section_directory.h"
 #include "run/conversion.h"
@@ -146,6 +147,7 @@ private:
   char delimiter_;
   std::vector<SectionPlan> plan_;
   RecordFormatter formatter_;
+  las::LineSource source_;  // the header sections are read through one reader
   WrittenData data_;
   OutputProbe probe_;
   std::int64_t headerLines_ = 0;
