@@ -203,23 +203,32 @@ std::string_view RecordFormatter::format(std::string_view record) {
   const bool plain = record.find('"') == std::string_view::npos &&
                      (delimiter_ == ' ' || record.find(delimiter_) == std::string_view::npos);
   if (plain) {
+    // A record's text has no blanks at either end: its fields are one more
+    // than the places where a blank is followed by something else.
     const char* p = record.data();
     const std::size_t size = record.size();
-    std::size_t i = 0, n = 0;
-    if (delimiter_ != ' ') line_.clear();
-    while (i < size) {
-      while (i < size && p[i] == ' ') ++i;
-      if (i == size) break;
-      const std::size_t start = i;
-      while (i < size && p[i] != ' ') ++i;
-      if (delimiter_ != ' ') {
-        if (n > 0) line_ += delimiter_;
-        line_.append(p + start, i - start);
-      }
-      ++n;
+    std::size_t n = size > 0 ? 1 : 0;
+    if (delimiter_ == ' ') {
+      for (std::size_t i = 1; i < size; ++i) n += static_cast<std::size_t>((p[i - 1] == ' ') & (p[i] != ' '));
+      fields_ = n;
+      return record;
     }
+    line_.resize(size);
+    char* o = line_.data();
+    bool blank = false;
+    for (std::size_t i = 0; i < size; ++i) {
+      const char c = p[i];
+      const bool isBlank = c == ' ';
+      if (!isBlank)
+        *o++ = c;
+      else if (!blank)
+        *o++ = delimiter_;
+      n += static_cast<std::size_t>(blank & !isBlank);
+      blank = isBlank;
+    }
+    line_.resize(static_cast<std::size_t>(o - line_.data()));
     fields_ = n;
-    return delimiter_ == ' ' ? record : std::string_view(line_);
+    return line_;
   }
   if (delimiter_ == ' ') {
     fields_ = forEachBlankSeparatedField(record, [](std::string_view) {});
