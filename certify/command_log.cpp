@@ -135,4 +135,11 @@ void appendCommandLog(const CommandLogContext& session, const std::string& messa
   }
 }
 
+std::string privateStateFolder() {
+  std::string folder = stateFolder();
+  if (folder.empty()) return "";
+  createPrivateFolders(folder);
+  return isOwnFolder(folder) ? folder : "";
+}
+
 }  // namespace korrivan::certify

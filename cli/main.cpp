@@ -45,6 +45,7 @@ int main(int argc, char** argv) {
   std::vector<std::unique_ptr<Verb>> verbs;
   verbs.push_back(addCertifyVerb(app));
   verbs.push_back(addComplyVerb(app));
+  verbs.push_back(addConvertVerb(app));
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -27,5 +27,6 @@ public:
 
 std::unique_ptr<Verb> addCertifyVerb(CLI::App& app);
 std::unique_ptr<Verb> addComplyVerb(CLI::App& app);
+std::unique_ptr<Verb> addConvertVerb(CLI::App& app);
 
 }  // namespace korrivan::cli

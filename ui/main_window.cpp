@@ -508,7 +508,25 @@ void MainWindow::convert() {
   if (running_) return;
   const QString output = fileDialog_(this, true, proposedConversionName(qs(session_.lasFileName)));
   if (output.isEmpty()) return;
-  runConversion(this, *hooks_, qs(session_.lasFileName), output);
+  // The choices of the Conversions tab.
+  auto checked = [this](const QString& name) {
+    auto* option = findChild<QRadioButton*>(name);
+    return option && option->isChecked();
+  };
+  ConversionChoice choice;
+  choice.titles = checked(QStringLiteral("logOpt1")) ? run::TitleStyle::Log : run::TitleStyle::Short;
+  choice.delimiter = checked(QStringLiteral("dlmOpt1"))   ? run::DataDelimiter::Tab
+                     : checked(QStringLiteral("dlmOpt2")) ? run::DataDelimiter::Comma
+                                                          : run::DataDelimiter::Space;
+  choice.programFolder = session_.programFolder;
+  running_ = true;
+  RunGuard restore([this] {
+    progLab_->setFormat(QStringLiteral("Ready"));
+    progLab_->setValue(0);
+    running_ = false;
+  });
+  runConversion(this, *hooks_, qs(session_.lasFileName), output, choice);
+  if (std::exchange(closeRequested_, false)) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
 void MainWindow::showContentSpecification() {
