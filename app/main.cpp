@@ -9,7 +9,7 @@
 
 #include "app/command_line.h"
 #include "app/settings_store.h"
-#include "base/file_names.h"
+#include "base/program_folders.h"
 #include "base/run_error.h"
 #include "certify/command_log.h"
 #include "certify/session.h"
@@ -18,13 +18,6 @@
 #endif
 
 namespace {
-
-std::string programFolder() {
-  char buf[4096];
-  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return ".";
-  return korrivan::base::folderOfPath(std::string(buf, static_cast<std::size_t>(n)));
-}
 
 std::string joinedArguments(int argc, char** argv) {
   std::string line;
@@ -40,7 +33,7 @@ std::string joinedArguments(int argc, char** argv) {
 int main(int argc, char** argv) {
   using namespace korrivan;
   certify::Session session;
-  session.programFolder = programFolder();
+  session.programFolder = korrivan::base::runningProgramFolder();
   const std::string commandLine = joinedArguments(argc, argv);
   try {
     certify::Settings settings = app::loadSettings();

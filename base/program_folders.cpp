@@ -1,10 +1,18 @@
 #include "base/program_folders.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "base/file_names.h"
 
 namespace korrivan::base {
+
+std::string runningProgramFolder() {
+  char buf[4096];
+  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return ".";
+  return folderOfPath(std::string(buf, static_cast<std::size_t>(n)));
+}
 
 std::string installedDataFolder(const std::string& programFolder) {
   std::string folder = programFolder;

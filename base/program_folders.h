@@ -7,6 +7,9 @@
 
 namespace korrivan::base {
 
+// The folder of the running executable (/proc/self/exe); "." when unknown.
+std::string runningProgramFolder();
+
 // "<prefix>/share/korrivan" for a program folder "<prefix>/bin" when that
 // data folder exists; "" otherwise.
 std::string installedDataFolder(const std::string& programFolder);

@@ -8,19 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "base/file_names.h"
+#include "base/program_folders.h"
 #include "cli/verbs.h"
 
 namespace {
 
 constexpr int kUsageError = 2;
-
-std::string programFolder() {
-  char buf[4096];
-  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return ".";
-  return korrivan::base::folderOfPath(std::string(buf, static_cast<std::size_t>(n)));
-}
 
 std::string commandLine(int argc, char** argv) {
   std::string line = "korrivan-cli";
@@ -51,7 +44,7 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& e) {
     return app.exit(e) == 0 ? 0 : kUsageError;
   }
-  const ProgramContext context{programFolder(), commandLine(argc, argv)};
+  const ProgramContext context{korrivan::base::runningProgramFolder(), commandLine(argc, argv)};
   for (const auto& verb : verbs)
     if (verb->chosen()) return verb->run(context);
   return kUsageError;

@@ -7,64 +7,12 @@
 #include <QProgressBar>
 #include <QWidget>
 
+#include "ui/message_box.h"
 #include "ui/qt_text.h"
 
 namespace korrivan::ui {
 
-namespace {
-
-QMessageBox::Icon qtIcon(MessageIcon icon) {
-  switch (icon) {
-    case MessageIcon::Information: return QMessageBox::Information;
-    case MessageIcon::Exclamation: return QMessageBox::Warning;
-    case MessageIcon::Question: return QMessageBox::Question;
-    case MessageIcon::Critical: return QMessageBox::Critical;
-    case MessageIcon::None: break;
-  }
-  return QMessageBox::NoIcon;
-}
-
-QMessageBox::StandardButton qtButton(MessageAnswer answer) {
-  switch (answer) {
-    case MessageAnswer::Ok: return QMessageBox::Ok;
-    case MessageAnswer::Cancel: return QMessageBox::Cancel;
-    case MessageAnswer::Yes: return QMessageBox::Yes;
-    case MessageAnswer::No: return QMessageBox::No;
-  }
-  return QMessageBox::Ok;
-}
-
-QMessageBox::StandardButtons qtButtons(MessageButtons buttons) {
-  switch (buttons) {
-    case MessageButtons::Ok: return QMessageBox::Ok;
-    case MessageButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-    case MessageButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
-    case MessageButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-  }
-  return QMessageBox::Ok;
-}
-
-MessageAnswer answerOf(int button) {
-  switch (button) {
-    case QMessageBox::Cancel: return MessageAnswer::Cancel;
-    case QMessageBox::Yes: return MessageAnswer::Yes;
-    case QMessageBox::No: return MessageAnswer::No;
-    default: return MessageAnswer::Ok;
-  }
-}
-
-// The answer of a box closed without a choice: Cancel or No where offered.
-MessageAnswer escapeAnswer(MessageButtons buttons) {
-  switch (buttons) {
-    case MessageButtons::OkCancel:
-    case MessageButtons::YesNoCancel: return MessageAnswer::Cancel;
-    case MessageButtons::YesNo: return MessageAnswer::No;
-    case MessageButtons::Ok: break;
-  }
-  return MessageAnswer::Ok;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 QtRunHooks::QtRunHooks(QWidget* window, QProgressBar* progress) : window_(window), progress_(progress) {
   qApp->installEventFilter(this);
@@ -112,14 +60,11 @@ void QtRunHooks::inform(MessageIcon icon, const QString& title, const QString& t
 
 MessageAnswer QtRunHooks::showMessageBox(MessageIcon icon, const QString& title, const QString& text,
                                          MessageButtons buttons, MessageAnswer defaultAnswer) {
-  QMessageBox box(qtIcon(icon), title, text, qtButtons(buttons), window_);
-  box.setDefaultButton(qtButton(defaultAnswer));
   // A question asked during a run shows the ordinary pointer, not the busy one.
   if (busyDepth_ > 0) QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
-  const int clicked = box.exec();
+  const MessageAnswer answer = askMessageBox(window_, icon, title, text, buttons, defaultAnswer);
   if (busyDepth_ > 0) QGuiApplication::restoreOverrideCursor();
-  if (box.clickedButton() == nullptr) return escapeAnswer(buttons);
-  return answerOf(clicked);
+  return answer;
 }
 
 void QtRunHooks::setBusy(bool busy) {
