@@ -42,6 +42,7 @@ public:
     file.fileName = setup.fileName;
     file.version = setup.version;
     file.doWrap = setup.doWrap;
+    file.scanSettings = setup.dataScan;
     RunHooks& hooks = setup.hooks;
     file.poll = [&hooks] { pollForCancel(hooks); };
   }

@@ -1,0 +1,1046 @@
+#include "las/data_facts.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cmath>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
+#include "base/run_error.h"
+#include "base/text_utils.h"
+#include "las/data_reader.h"
+#include "las/line_source.h"
+#include "las/section_directory.h"
+
+namespace korrivan::las {
+
+int ScanSettings::threadsFor(std::int64_t sectionBytes) const {
+  if (sectionBytes <= parallelFrom) return 1;
+  const int wanted = threads > 0 ? threads : static_cast<int>(std::thread::hardware_concurrency());
+  return std::clamp(wanted, 1, kMaxThreads);
+}
+
+const RecordFacts* SectionFacts::recordsOf(int linesPerRecord) const {
+  for (const RecordFacts& r : records)
+    if (r.linesPerRecord == linesPerRecord) return &r;
+  return nullptr;
+}
+
+std::int64_t SectionFacts::offsetOfLine(LineSource& source, std::int64_t index) const {
+  std::pair<std::int64_t, std::int64_t> from{start, 0};
+  for (const auto& c : checkpoints)
+    if (c.second <= index) from = c;
+  source.seek(from.first);
+  std::string_view line;
+  for (std::int64_t i = from.second; i < index; ++i)
+    if (!source.next(line)) break;
+  return source.position();
+}
+
+const SectionFacts* DataFacts::section(std::int64_t start) const {
+  for (const SectionFacts& s : sections)
+    if (s.start == start) return &s;
+  return nullptr;
+}
+
+// ---- index values --------------------------------------------------------------
+
+namespace {
+
+double roundedTo5(double v) { return std::round(v * 1e5) / 1e5; }
+
+// Up to 15 digits: the exact integer of the digits divided by an exact power
+// of ten, as base::leadingNumber reads such a number.
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+}  // namespace
+
+double depthIndexValue(std::string_view t, char delimiter) {
+  // Nearly every index is a plain decimal: read it here. The number ends
+  // before the delimiter, which is never part of a number.
+  const char* p = t.data();
+  const char* const e = p + t.size();
+  bool negative = false;
+  if (p < e && (*p == '-' || *p == '+')) negative = *p++ == '-';
+  std::int64_t mantissa = 0;
+  int digits = 0, decimals = 0;
+  bool point = false;
+  for (; p < e; ++p) {
+    const char c = *p;
+    if (c >= '0' && c <= '9') {
+      if (++digits > 15) break;
+      mantissa = mantissa * 10 + (c - '0');
+      decimals += point ? 1 : 0;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  const bool exponentMayFollow = p < e && (*p == 'e' || *p == 'E' || *p == 'd' || *p == 'D');
+  if (digits > 0 && digits <= 15 && !exponentMayFollow) {
+    double v = static_cast<double>(mantissa) / kPowersOfTen[decimals];
+    v = negative ? -v : v;
+    // With at most 5 decimals and the digits scaled to 5 decimals still
+    // below 10^15, rounding to 5 decimals gives the same double.
+    if (decimals <= 5 && digits + (5 - decimals) <= 15) return v;
+    return roundedTo5(v);
+  }
+  const std::size_t at = t.find(delimiter);
+  return roundedTo5(base::leadingNumber(at == std::string_view::npos ? t : t.substr(0, at)));
+}
+
+// ---- one line --------------------------------------------------------------------
+
+namespace {
+
+enum class LineClass : std::uint8_t { Blank, Comment, Title, Data };
+
+// What the pass takes from one line.
+struct LineTraits {
+  std::string_view text;    // as LineSource hands it
+  std::int64_t length = 0;  // its full length
+  LineClass kind = LineClass::Data;
+  bool tab = false, quote = false, tilde = false;
+  bool hasDelimiter = false;
+  std::int64_t fields = 0;    // runs of non-blank characters
+  std::int64_t columns = 0;   // countDataFields of the trimmed text (data lines)
+  std::size_t trimmedAt = 0;  // offset of the first non-blank character
+};
+
+// The traits of a line, read character by character: for the lines the
+// mask loop does not decide, and for lines longer than its buffer.
+LineTraits analyzeLine(std::string_view text, std::int64_t length, char delimiter) {
+  LineTraits t;
+  t.text = text;
+  t.length = length;
+  const std::string_view trimmed = base::trimSpaces(text);
+  if (trimmed.empty())
+    t.kind = LineClass::Blank;
+  else if (trimmed.front() == '#')
+    t.kind = LineClass::Comment;
+  else if (trimmed.front() == '~')
+    t.kind = LineClass::Title;
+  t.tab = text.find('\t') != std::string_view::npos;
+  t.quote = text.find('"') != std::string_view::npos;
+  t.tilde = text.find('~') != std::string_view::npos;
+  t.hasDelimiter = text.find(delimiter) != std::string_view::npos;
+  bool inField = false;
+  for (const char c : text) {
+    if (c != ' ' && !inField) ++t.fields;
+    inField = c != ' ';
+  }
+  if (t.kind == LineClass::Data) t.columns = static_cast<std::int64_t>(countDataFields(trimmed, delimiter));
+  t.trimmedAt = trimmed.empty() ? text.size() : static_cast<std::size_t>(trimmed.data() - text.data());
+  return t;
+}
+
+// ---- the mask loop ------------------------------------------------------------------
+
+struct MaskSetup {
+  char delimiter = ' ';
+  bool tabIsSpecial = true;     // tabs are looked at closely unless they delimit
+  bool countDelimiter = false;  // the delimiter is not the blank
+};
+
+// One bit per byte of a 64-byte block.
+struct BlockMasks {
+  std::uint64_t space = 0, cr = 0, lf = 0;
+  std::uint64_t special = 0;  // quote, tilde, LF, and tab unless it is the delimiter
+  std::uint64_t delimiter = 0;
+};
+
+inline std::uint64_t lowBits(std::size_t n) { return n >= 64 ? ~0ull : (1ull << n) - 1; }
+inline std::size_t countTrailingZeros(std::uint64_t v) { return static_cast<std::size_t>(__builtin_ctzll(v)); }
+inline std::int64_t countBits(std::uint64_t v) { return __builtin_popcountll(v); }
+
+// The traits of the current line gathered from the blocks it spans.
+struct LineAcc {
+  std::int64_t fields = 0;
+  std::int64_t delimiters = 0;
+  std::int64_t firstNonBlank = -1;  // offset in the buffer
+  bool special = false;
+  bool space = false;
+
+  void add(const BlockMasks& m, std::uint64_t starts, std::size_t base, std::size_t from, std::size_t to) {
+    const std::uint64_t range = lowBits(to) & ~lowBits(from);
+    fields += countBits(starts & range);
+    delimiters += countBits(m.delimiter & range);
+    special = special || (m.special & range) != 0;
+    space = space || (m.space & range) != 0;
+    if (firstNonBlank < 0) {
+      const std::uint64_t nonBlank = ~m.space & range;
+      if (nonBlank != 0) firstNonBlank = static_cast<std::int64_t>(base + countTrailingZeros(nonBlank));
+    }
+  }
+};
+
+// The traits of the line d[from, to) from the masks.
+inline LineTraits finishLine(const char* d, std::size_t from, std::size_t to, const LineAcc& acc,
+                             const MaskSetup& setup) {
+  const std::string_view text(d + from, to - from);
+  if (acc.special) return analyzeLine(text, static_cast<std::int64_t>(text.size()), setup.delimiter);
+  LineTraits t;
+  t.text = text;
+  t.length = static_cast<std::int64_t>(text.size());
+  t.fields = acc.fields;
+  if (acc.firstNonBlank < 0) {
+    t.kind = LineClass::Blank;
+    t.trimmedAt = text.size();
+  } else {
+    t.trimmedAt = static_cast<std::size_t>(acc.firstNonBlank) - from;
+    t.kind = text[t.trimmedAt] == '#' ? LineClass::Comment : LineClass::Data;
+  }
+  if (setup.countDelimiter) {
+    t.hasDelimiter = acc.delimiters > 0;
+    t.tab = setup.delimiter == '\t' && acc.delimiters > 0;
+    t.columns = 1 + acc.delimiters;
+  } else {
+    t.hasDelimiter = acc.space;
+    t.columns = acc.fields;
+  }
+  if (t.kind != LineClass::Data) t.columns = 0;
+  return t;
+}
+
+// Where the loop hands its lines.
+class BufferSink {
+public:
+  virtual ~BufferSink() = default;
+  const MaskSetup& setup() const { return setup_; }
+  // Takes the line at buffer offset `at`; false: the scan ends before it.
+  virtual bool line(const LineTraits& traits, std::size_t at) = 0;
+  // Whether the line beginning at buffer offset `at` is this scan's.
+  virtual bool owns(std::size_t at) = 0;
+
+protected:
+  MaskSetup setup_;
+};
+
+#if defined(__x86_64__)
+
+namespace sse2 {
+
+inline BlockMasks computeMasks(const char* p, const MaskSetup& setup) {
+  const __m128i space = _mm_set1_epi8(' '), cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
+  const __m128i quote = _mm_set1_epi8('"'), tilde = _mm_set1_epi8('~');
+  const __m128i tab = _mm_set1_epi8(setup.tabIsSpecial ? '\t' : '"');
+  const __m128i delimiter = _mm_set1_epi8(setup.delimiter);
+  BlockMasks m;
+  for (int k = 0; k < 4; ++k) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+    const __m128i isLf = _mm_cmpeq_epi8(v, lf);
+    const __m128i special = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, tilde)),
+                                         _mm_or_si128(isLf, _mm_cmpeq_epi8(v, tab)));
+    auto bits = [k](__m128i x) {
+      return static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(x))) << (16 * k);
+    };
+    m.space |= bits(_mm_cmpeq_epi8(v, space));
+    m.cr |= bits(_mm_cmpeq_epi8(v, cr));
+    m.lf |= bits(isLf);
+    m.special |= bits(special);
+    if (setup.countDelimiter) m.delimiter |= bits(_mm_cmpeq_epi8(v, delimiter));
+  }
+  return m;
+}
+
+#include "las/data_scan_loop.inc"
+
+}  // namespace sse2
+
+#if defined(__GNUC__) && !defined(__clang__)
+#define KORRIVAN_AVX2_LOOP 1
+#pragma GCC push_options
+#pragma GCC target("avx2,bmi,popcnt")
+
+namespace avx2 {
+
+inline BlockMasks computeMasks(const char* p, const MaskSetup& setup) {
+  const __m256i space = _mm256_set1_epi8(' '), cr = _mm256_set1_epi8('\r'), lf = _mm256_set1_epi8('\n');
+  const __m256i quote = _mm256_set1_epi8('"'), tilde = _mm256_set1_epi8('~');
+  const __m256i tab = _mm256_set1_epi8(setup.tabIsSpecial ? '\t' : '"');
+  const __m256i delimiter = _mm256_set1_epi8(setup.delimiter);
+  BlockMasks m;
+  for (int k = 0; k < 2; ++k) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * k));
+    const __m256i isLf = _mm256_cmpeq_epi8(v, lf);
+    const __m256i special = _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi8(v, quote), _mm256_cmpeq_epi8(v, tilde)),
+                                            _mm256_or_si256(isLf, _mm256_cmpeq_epi8(v, tab)));
+    auto bits = [k](__m256i x) {
+      return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(x))) << (32 * k);
+    };
+    m.space |= bits(_mm256_cmpeq_epi8(v, space));
+    m.cr |= bits(_mm256_cmpeq_epi8(v, cr));
+    m.lf |= bits(isLf);
+    m.special |= bits(special);
+    if (setup.countDelimiter) m.delimiter |= bits(_mm256_cmpeq_epi8(v, delimiter));
+  }
+  return m;
+}
+
+#include "las/data_scan_loop.inc"
+
+}  // namespace avx2
+
+#pragma GCC pop_options
+#endif
+
+#else  // not x86-64: the masks byte by byte
+
+namespace portable {
+
+inline BlockMasks computeMasks(const char* p, const MaskSetup& setup) {
+  BlockMasks m;
+  for (int i = 0; i < 64; ++i) {
+    const char c = p[i];
+    const std::uint64_t bit = 1ull << i;
+    if (c == ' ') m.space |= bit;
+    if (c == '\r') m.cr |= bit;
+    if (c == '\n') m.lf |= bit;
+    if (c == '"' || c == '~' || c == '\n' || (c == '\t' && setup.tabIsSpecial)) m.special |= bit;
+    if (setup.countDelimiter && c == setup.delimiter) m.delimiter |= bit;
+  }
+  return m;
+}
+
+#include "las/data_scan_loop.inc"
+
+}  // namespace portable
+
+#endif
+
+using ScanBuffer = std::size_t (*)(const char*, std::size_t, bool, BufferSink&);
+
+ScanBuffer bufferScanner(bool allowWide) {
+#if defined(__x86_64__)
+#if defined(KORRIVAN_AVX2_LOOP)
+  if (allowWide && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("popcnt"))
+    return avx2::scanBuffer;
+#endif
+  (void)allowWide;
+  return sse2::scanBuffer;
+#else
+  (void)allowWide;
+  return portable::scanBuffer;
+#endif
+}
+
+// ---- the facts of one part ------------------------------------------------------------
+
+// A line of a part: its offset and its index among the part's lines.
+struct LocalLine {
+  std::int64_t offset = -1;
+  std::int64_t index = 0;
+  bool found() const { return offset >= 0; }
+};
+
+// The depth lines of one phase: when a part begins, which of its data lines
+// are depth lines is not known yet, so it follows every phase (data line
+// index modulo lines per depth) as if it were the one.
+struct StepPhase {
+  std::int64_t count = 0;
+  double first = 0, second = 0, previous = 0;
+  LocalLine firstAt, secondAt, lastAt;
+  float firstIncrement = 0, lastIncrement = 0;
+  bool changed = false;
+  LocalLine changeAt;
+  double changeIndex = 0;
+  float changeIncrement = 0;
+
+  void add(double index, LocalLine at) {
+    if (count == 0) {
+      first = index;
+      firstAt = at;
+    } else {
+      const float increment = static_cast<float>(index - previous);
+      if (count == 1) {
+        firstIncrement = increment;
+        second = index;
+        secondAt = at;
+      } else if (increment != firstIncrement) {
+        changed = true;
+        changeAt = at;
+        changeIndex = index;
+        changeIncrement = increment;
+      }
+      lastIncrement = increment;
+    }
+    previous = index;
+    lastAt = at;
+    ++count;
+  }
+};
+
+// Field counts of records of `size` lines: the sum over the last `size`
+// lines is a record's count when the line ends a record; which lines do is
+// known only when the parts are merged, so every phase is followed.
+struct RecordPart {
+  explicit RecordPart(int linesPerRecord)
+      : size(linesPerRecord),
+        ring(static_cast<std::size_t>(linesPerRecord), 0),
+        firstValue(ring.size(), 0),
+        firstAt(ring.size(), -1),
+        differentAt(ring.size(), -1) {}
+
+  void add(std::int64_t index, std::int64_t fields) {
+    if (index < size - 1) head.push_back(fields);
+    window += fields - ring[pos];
+    ring[pos] = fields;
+    const std::size_t phase = pos;
+    pos = pos + 1 == ring.size() ? 0 : pos + 1;
+    if (index < size - 1) return;
+    if (firstAt[phase] < 0) {
+      firstAt[phase] = index;
+      firstValue[phase] = window;
+    } else if (differentAt[phase] < 0 && window != firstValue[phase]) {
+      differentAt[phase] = index;
+    }
+  }
+
+  // The counts of the last min(lines, size) lines, oldest first.
+  std::vector<std::int64_t> tail(std::int64_t lines) const {
+    std::vector<std::int64_t> out;
+    const std::int64_t n = std::min<std::int64_t>(lines, size);
+    for (std::int64_t k = n; k > 0; --k) {
+      const std::int64_t at = (static_cast<std::int64_t>(pos) - k + size) % size;
+      out.push_back(ring[static_cast<std::size_t>(at)]);
+    }
+    return out;
+  }
+
+  int size;
+  std::vector<std::int64_t> ring;
+  std::size_t pos = 0;
+  std::int64_t window = 0;
+  std::vector<std::int64_t> firstValue, firstAt, differentAt;  // by phase (line index modulo size)
+  std::vector<std::int64_t> head;                              // counts of the first size - 1 lines
+};
+
+struct PartFacts {
+  std::int64_t begin = -1;  // offset of its first line; -1: it holds no line
+  std::int64_t lines = 0;
+  bool endedAtTitle = false;
+  LocalLine title;
+
+  std::vector<NotableLine> notables;  // `number` holds the local index until the merge
+  std::size_t notableBytes = 0;
+  bool notablesFull = false;
+
+  std::int64_t dataLines = 0;
+  LocalLine firstData;
+  bool firstDataHasDelimiter = false;
+  LocalLine lastWithoutDelimiter, lastWithDelimiter;
+  LocalLine firstBlankOrComment, firstGapAfterData;
+  std::int64_t firstColumns = 0;
+  LocalLine columnsDiffer;
+  std::int64_t differentColumns = 0;
+
+  std::vector<StepPhase> step;  // by phase; empty: no STEP facts in this section
+  std::vector<RecordPart> records;
+  LocalLine firstQuote, firstTilde, firstLong[2];
+};
+
+// What every part of a section scan shares.
+struct SectionJob {
+  int fd = -1;
+  std::string fileName;
+  std::int64_t start = 0, startLine = 0;
+  std::int64_t lastEnd = 0;  // lines beginning before this belong to the section's scan
+  std::int64_t partBytes = 0, parts = 0;
+  const DataScanPlan* plan = nullptr;
+  bool step = false;
+  ScanBuffer scanBuffer = nullptr;
+  std::mutex longLines;                   // one line longer than a buffer is read at a time
+  std::atomic<bool> notablesFull{false};  // the merged notables need no more
+
+  std::int64_t partBegin(std::int64_t p) const { return start + p * partBytes; }
+  std::int64_t partEnd(std::int64_t p) const { return p + 1 == parts ? lastEnd : start + (p + 1) * partBytes; }
+};
+
+// Ends the scan of a part when the run is stopped.
+struct PartStopped {};
+
+// How a part's scan reports progress and learns that the run stops.
+struct PartControl {
+  const std::atomic<bool>* stop = nullptr;
+  std::atomic<std::int64_t>* scanned = nullptr;
+  const std::function<void()>* afterBuffer = nullptr;  // the calling thread's poll
+};
+
+constexpr std::size_t kBufferBytes = 512u << 10;
+constexpr std::size_t kBufferSlack = 64;  // the mask loop reads whole 64-byte blocks
+
+std::size_t readFully(int fd, char* into, std::size_t count, std::int64_t offset) {
+  std::size_t got = 0;
+  while (got < count) {
+    const ssize_t n = ::pread(fd, into + got, count - got, offset + static_cast<std::int64_t>(got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw base::RunError::fromErrno(errno, base::FileOp::Read);
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  return got;
+}
+
+// The first line start at or after `from` and before `before`, or -1: the
+// position after a CR, or after the LF that follows it.
+std::int64_t firstLineStart(int fd, std::vector<char>& buffer, std::int64_t from, std::int64_t before) {
+  std::int64_t at = std::max<std::int64_t>(from - 2, 0);
+  while (at < before) {
+    // The byte after the searched ones tells whether a LF follows a CR.
+    const std::size_t wanted = static_cast<std::size_t>(std::min<std::int64_t>(before - at, kBufferBytes)) + 1;
+    const std::size_t n = readFully(fd, buffer.data(), wanted, at);
+    if (n == 0) return -1;
+    const std::size_t searched = n == wanted ? n - 1 : n;
+    for (std::size_t i = 0; i < searched; ++i) {
+      if (buffer[i] != '\r') continue;
+      std::int64_t s = at + static_cast<std::int64_t>(i) + 1;
+      if (i + 1 < n && buffer[i + 1] == '\n') ++s;
+      if (s >= before) return -1;
+      if (s >= from) return s;
+    }
+    at += static_cast<std::int64_t>(searched);
+  }
+  return -1;
+}
+
+// Gathers the facts of one part from the lines the loop hands it.
+class PartScanner final : public BufferSink {
+public:
+  PartScanner(SectionJob& job, std::int64_t part) : job_(job), plan_(*job.plan), end_(job.partEnd(part)) {
+    setup_.delimiter = plan_.delimiter;
+    setup_.tabIsSpecial = plan_.delimiter != '\t';
+    setup_.countDelimiter = plan_.delimiter != ' ';
+    // The first part knows which of its data lines are depth lines.
+    if (job.step) f_.step.assign(part == 0 ? 1u : static_cast<std::size_t>(plan_.stepLinesPerDepth), StepPhase{});
+    stepPhases_ = part == 0 ? 1 : plan_.stepLinesPerDepth;
+    for (int size : plan_.recordSizes) f_.records.emplace_back(size);
+  }
+
+  void scan(std::int64_t begin, std::vector<char>& buffer, const PartControl& control) {
+    f_.begin = begin;
+    std::int64_t pos = begin;
+    for (;;) {
+      if (control.stop->load(std::memory_order_relaxed)) throw PartStopped{};
+      const std::size_t n = readFully(job_.fd, buffer.data(), kBufferBytes, pos);
+      if (n == 0) break;
+      const bool atEnd = n < kBufferBytes;
+      base_ = pos;
+      const std::size_t used = job_.scanBuffer(buffer.data(), n, atEnd, *this);
+      std::int64_t next = pos + static_cast<std::int64_t>(used);
+      if (used == 0 && !stopped_) next = readLongLine(pos);
+      control.scanned->fetch_add(next - pos, std::memory_order_relaxed);
+      if (*control.afterBuffer) (*control.afterBuffer)();
+      pos = next;
+      if (stopped_ || (atEnd && used == n)) break;
+    }
+  }
+
+  bool line(const LineTraits& t, std::size_t at) override { return take(t, base_ + static_cast<std::int64_t>(at)); }
+  bool owns(std::size_t at) override {
+    if (base_ + static_cast<std::int64_t>(at) < end_) return true;
+    stopped_ = true;
+    return false;
+  }
+
+  PartFacts&& facts() { return std::move(f_); }
+
+private:
+  // A line that does not fit into the buffer, read the way LineSource reads
+  // it; returns the offset after it.
+  std::int64_t readLongLine(std::int64_t at) {
+    std::lock_guard<std::mutex> lock(job_.longLines);
+    LineSource src(job_.fileName);
+    src.seek(at);
+    std::string_view text;
+    if (!src.next(text)) return at;
+    const std::int64_t next = src.position();
+    take(analyzeLine(text, src.lineLength(), plan_.delimiter), at);
+    if (!stopped_ && next >= end_) stopped_ = true;
+    return next;
+  }
+
+  bool take(const LineTraits& t, std::int64_t offset) {
+    if (t.kind == LineClass::Title) {
+      f_.endedAtTitle = true;
+      f_.title = {offset, f_.lines};
+      stopped_ = true;
+      return false;
+    }
+    const LocalLine here{offset, f_.lines++};
+    if (t.quote && !f_.firstQuote.found()) f_.firstQuote = here;
+    if (t.tilde && !f_.firstTilde.found()) f_.firstTilde = here;
+    for (int k = 0; k < 2; ++k)
+      if (t.length > kLongLineLimits[k] && !f_.firstLong[k].found()) f_.firstLong[k] = here;
+    for (RecordPart& r : f_.records) r.add(here.index, t.fields);
+    if (plan_.notables) keepNotable(t, here);
+    if (t.kind != LineClass::Data) {
+      if (!f_.firstBlankOrComment.found()) f_.firstBlankOrComment = here;
+      if (f_.firstData.found() && !f_.firstGapAfterData.found()) f_.firstGapAfterData = here;
+      return true;
+    }
+    const std::int64_t dataIndex = f_.dataLines++;
+    if (dataIndex == 0) {
+      f_.firstData = here;
+      f_.firstDataHasDelimiter = t.hasDelimiter;
+      f_.firstColumns = t.columns;
+    } else if (!f_.columnsDiffer.found() && t.columns != f_.firstColumns) {
+      f_.columnsDiffer = here;
+      f_.differentColumns = t.columns;
+    }
+    (t.hasDelimiter ? f_.lastWithDelimiter : f_.lastWithoutDelimiter) = here;
+    if (!f_.step.empty()) addDepthLine(t, here, dataIndex);
+    return true;
+  }
+
+  void addDepthLine(const LineTraits& t, LocalLine here, std::int64_t dataIndex) {
+    const std::size_t phase = static_cast<std::size_t>(dataIndex % stepPhases_);
+    if (stepPhases_ == 1 && plan_.stepLinesPerDepth > 1 && dataIndex % plan_.stepLinesPerDepth != 0) return;
+    StepPhase& s = f_.step[phase];
+    if (s.changed) return;  // the merge stops there
+    const char delimiter = plan_.delimiter;
+    s.add(depthIndexValue(t.text.substr(t.trimmedAt), delimiter), here);
+  }
+
+  void keepNotable(const LineTraits& t, LocalLine here) {
+    std::uint8_t kinds = 0;
+    if (t.kind == LineClass::Comment) kinds |= NotableLine::Comment;
+    if (t.kind == LineClass::Blank) kinds |= NotableLine::Blank;
+    if (t.tab && plan_.delimiter != '\t') kinds |= NotableLine::Tab;
+    if (kinds == 0 || f_.notablesFull) return;
+    if (job_.notablesFull.load(std::memory_order_relaxed)) {
+      f_.notablesFull = true;
+      return;
+    }
+    f_.notables.push_back({here.index, kinds, std::string(t.text.substr(0, plan_.notableBudget + 1))});
+    f_.notableBytes += t.text.size() + plan_.notableOverhead;
+    if (f_.notableBytes > plan_.notableBudget) f_.notablesFull = true;
+  }
+
+  SectionJob& job_;
+  const DataScanPlan& plan_;
+  const std::int64_t end_;
+  std::int64_t stepPhases_ = 1;
+  std::int64_t base_ = 0;
+  bool stopped_ = false;
+  PartFacts f_;
+};
+
+PartFacts scanPart(SectionJob& job, std::int64_t part, std::vector<char>& buffer, const PartControl& control) {
+  PartScanner scanner(job, part);
+  const std::int64_t from = job.partBegin(part), before = job.partEnd(part);
+  const std::int64_t begin = part == 0 ? job.start : firstLineStart(job.fd, buffer, from, before);
+  if (begin >= 0) scanner.scan(begin, buffer, control);
+  return scanner.facts();
+}
+
+// ---- merging parts in file order ------------------------------------------------------
+
+class SectionMerger {
+public:
+  explicit SectionMerger(const SectionJob& job) : job_(job), plan_(*job.plan) {
+    s_.start = job.start;
+    s_.startLine = job.startLine;
+    s_.end = {job.start, job.startLine, 0};
+    if (job.step) {
+      s_.step = StepFacts{};
+      s_.step->linesPerDepth = plan_.stepLinesPerDepth;
+    }
+    for (int size : plan_.recordSizes) {
+      s_.records.push_back(RecordFacts{size, false, 0, -1});
+      rings_.emplace_back();
+      ringSums_.push_back(0);
+    }
+  }
+
+  bool ended() const { return s_.endedAtTitle; }
+
+  // Adds the next part; the merged notables ask no more once full.
+  void add(PartFacts&& part, std::atomic<bool>& notablesFull) {
+    if (part.begin >= 0) s_.checkpoints.emplace_back(part.begin, lines_);
+    mergeNotables(part, notablesFull);
+    mergeDataLines(part);
+    if (s_.step) mergeStep(part);
+    for (std::size_t k = 0; k < s_.records.size(); ++k) mergeRecords(part, k);
+    mergeFirst(s_.firstQuote, part.firstQuote);
+    mergeFirst(s_.firstTilde, part.firstTilde);
+    for (int k = 0; k < 2; ++k) mergeFirst(s_.firstLongerThan[k], part.firstLong[k]);
+    if (part.endedAtTitle) {
+      s_.endedAtTitle = true;
+      s_.end = ref(part.title);
+    }
+    lines_ += part.lines;
+    dataLines_ += part.dataLines;
+    s_.lines = lines_;
+    s_.dataLines = dataLines_;
+  }
+
+  // The facts of the section; `fileEnd` is where a section without a title
+  // after it ends.
+  SectionFacts finish(std::int64_t fileEnd) {
+    if (!s_.endedAtTitle) s_.end = {fileEnd, job_.startLine + lines_, lines_};
+    if (s_.step && s_.step->changed) {
+      // The scan ends at the change: what it read before it tells nothing more.
+      StepFacts& step = *s_.step;
+      step.depthLines = 0;
+      step.lastDepth = {};
+      step.haveIncrement = true;
+      step.lastIncrement = step.changeIncrement;
+    }
+    return std::move(s_);
+  }
+
+private:
+  LineRef ref(const LocalLine& l) const {
+    if (!l.found()) return {};
+    return {l.offset, job_.startLine + lines_ + l.index, lines_ + l.index};
+  }
+  std::int64_t number(std::int64_t localIndex) const { return job_.startLine + lines_ + localIndex; }
+
+  void mergeFirst(LineRef& into, const LocalLine& l) {
+    if (!into.found() && l.found()) into = ref(l);
+  }
+
+  void mergeNotables(PartFacts& part, std::atomic<bool>& notablesFull) {
+    for (NotableLine& n : part.notables) {
+      if (!s_.allNotablesKept) return;
+      notableBytes_ += n.text.size() + plan_.notableOverhead;
+      n.number = number(n.number);
+      s_.notables.push_back(std::move(n));
+      if (notableBytes_ > plan_.notableBudget) {
+        s_.allNotablesKept = false;
+        notablesFull = true;
+      }
+    }
+  }
+
+  void mergeDataLines(const PartFacts& part) {
+    if (part.dataLines == 0) {
+      if (!s_.firstGap.found() && s_.firstData.found()) s_.firstGap = ref(part.firstBlankOrComment);
+      return;
+    }
+    if (!s_.firstData.found()) {
+      s_.firstData = ref(part.firstData);
+      s_.firstDataHasDelimiter = part.firstDataHasDelimiter;
+      s_.columns = part.firstColumns;
+      s_.firstGap = ref(part.firstGapAfterData);
+      if (part.columnsDiffer.found()) setColumnsDiffer(ref(part.columnsDiffer), part.differentColumns);
+    } else {
+      if (!s_.firstGap.found()) s_.firstGap = ref(part.firstBlankOrComment);
+      if (part.firstColumns != s_.columns)
+        setColumnsDiffer(ref(part.firstData), part.firstColumns);
+      else if (part.columnsDiffer.found())
+        setColumnsDiffer(ref(part.columnsDiffer), part.differentColumns);
+    }
+    if (part.lastWithoutDelimiter.found()) s_.lastDataWithoutDelimiter = ref(part.lastWithoutDelimiter);
+    if (part.lastWithDelimiter.found()) s_.lastDataWithDelimiter = ref(part.lastWithDelimiter);
+  }
+
+  void setColumnsDiffer(const LineRef& at, std::int64_t columns) {
+    if (s_.columnsDiffer.found()) return;
+    s_.columnsDiffer = at;
+    s_.differentColumns = columns;
+  }
+
+  // The STEP scan continued over the part's depth lines: those of the phase
+  // where the section's data line index is a multiple of lines per depth.
+  void mergeStep(const PartFacts& part) {
+    StepFacts& step = *s_.step;
+    if (step.changed || part.step.empty()) return;
+    const std::int64_t perDepth = plan_.stepLinesPerDepth;
+    const std::size_t phase =
+        part.step.size() == 1 ? 0 : static_cast<std::size_t>((perDepth - dataLines_ % perDepth) % perDepth);
+    const StepPhase& p = part.step[phase];
+    if (p.count == 0) return;
+    auto change = [&](const LocalLine& at, double index, float increment) {
+      step.changed = true;
+      step.change = ref(at);
+      step.changeIndex = index;
+      step.changeIncrement = increment;
+    };
+    if (havePrevious_) {
+      const float increment = static_cast<float>(p.first - previous_);
+      if (step.haveIncrement && increment != reference_) return change(p.firstAt, p.first, increment);
+      reference_ = increment;
+      step.haveIncrement = true;
+      step.lastIncrement = increment;
+    }
+    if (p.count >= 2) {
+      if (step.haveIncrement && p.firstIncrement != reference_) return change(p.secondAt, p.second, p.firstIncrement);
+      reference_ = p.firstIncrement;
+      step.haveIncrement = true;
+      if (p.changed) return change(p.changeAt, p.changeIndex, p.changeIncrement);
+      step.lastIncrement = p.lastIncrement;
+    }
+    havePrevious_ = true;
+    previous_ = p.previous;
+    step.depthLines += p.count;
+    step.lastDepth = ref(p.lastAt);
+  }
+
+  // Records: the lines at the part's start complete the records begun in the
+  // parts before (the ring keeps the counts of the last lines); inside the
+  // part, the phase whose lines end records is known now.
+  void mergeRecords(const PartFacts& part, std::size_t k) {
+    RecordFacts& r = s_.records[k];
+    const RecordPart& rp = part.records[k];
+    const std::int64_t size = r.linesPerRecord;
+    std::deque<std::int64_t>& ring = rings_[k];
+    std::int64_t& sum = ringSums_[k];
+    auto recordEnds = [&](std::int64_t fields, std::int64_t index) {
+      if (!r.haveFirst) {
+        r.haveFirst = true;
+        r.firstFields = fields;
+      } else if (r.firstDifferent < 0 && fields != r.firstFields) {
+        r.firstDifferent = index;
+      }
+    };
+    for (std::size_t i = 0; i < rp.head.size(); ++i) {
+      ring.push_back(rp.head[i]);
+      sum += rp.head[i];
+      if (static_cast<std::int64_t>(ring.size()) > size) {
+        sum -= ring.front();
+        ring.pop_front();
+      }
+      const std::int64_t index = lines_ + static_cast<std::int64_t>(i);
+      if (index % size == size - 1 && static_cast<std::int64_t>(ring.size()) == size) recordEnds(sum, index);
+    }
+    const std::size_t phase = static_cast<std::size_t>(((size - 1 - lines_ % size) % size + size) % size);
+    if (rp.firstAt[phase] >= 0) {
+      recordEnds(rp.firstValue[phase], lines_ + rp.firstAt[phase]);
+      if (rp.differentAt[phase] >= 0 && r.firstDifferent < 0 && rp.firstValue[phase] == r.firstFields)
+        r.firstDifferent = lines_ + rp.differentAt[phase];
+    }
+    if (part.lines >= size) {
+      const std::vector<std::int64_t> tail = rp.tail(part.lines);
+      ring.assign(tail.begin(), tail.end());
+      sum = 0;
+      for (std::int64_t v : ring) sum += v;
+    }
+  }
+
+  const SectionJob& job_;
+  const DataScanPlan& plan_;
+  SectionFacts s_;
+  std::int64_t lines_ = 0, dataLines_ = 0;
+  std::size_t notableBytes_ = 0;
+  bool havePrevious_ = false;
+  double previous_ = 0;
+  float reference_ = 0;
+  std::vector<std::deque<std::int64_t>> rings_;
+  std::vector<std::int64_t> ringSums_;
+};
+
+// ---- running the parts ----------------------------------------------------------------
+
+// Scans the parts of one section on `threads` threads, the calling thread
+// among them, and merges them in file order as they become ready. Only the
+// calling thread polls; when its poll throws, the other threads stop after
+// their current buffer and are joined before the exception passes on.
+class PartPool {
+public:
+  PartPool(SectionJob& job, int threads, const ScanSettings& settings, const RunPoll& poll)
+      : job_(job), threads_(threads), settings_(settings), poll_(poll), merger_(job), nextPoll_(settings.pollBytes) {}
+
+  SectionFacts run(std::int64_t fileEnd) {
+    struct Joiner {
+      PartPool& pool;
+      std::vector<std::thread> threads;
+      ~Joiner() {
+        {
+          std::lock_guard<std::mutex> lock(pool.m_);
+          pool.stop_ = true;
+        }
+        pool.changed_.notify_all();
+        for (std::thread& t : threads) t.join();
+      }
+    } joiner{*this, {}};
+    for (int t = 1; t < threads_; ++t) joiner.threads.emplace_back([this] { work(); });
+
+    std::vector<char> buffer(kBufferBytes + kBufferSlack + 1);
+    const std::function<void()> pollIfDue = [this] { this->pollIfDue(); };
+    const PartControl control{&stop_, &scanned_, &pollIfDue};
+    while (!mergeReady()) {
+      std::int64_t part = -1;
+      {
+        std::unique_lock<std::mutex> lock(m_);
+        if (next_ < job_.parts && next_ <= titlePart_ && next_ < merged_ + window())
+          part = next_++;
+        else
+          changed_.wait_for(lock, std::chrono::milliseconds(5));
+      }
+      if (part >= 0) {
+        try {
+          PartFacts f = scanPart(job_, part, buffer, control);
+          std::lock_guard<std::mutex> lock(m_);
+          finished(part, std::move(f));
+        } catch (const PartStopped&) {
+          // Another thread failed: mergeReady() passes its error on.
+        }
+      }
+      pollIfDue();
+    }
+    return merger_.finish(fileEnd);
+  }
+
+private:
+  std::int64_t window() const { return 2 * static_cast<std::int64_t>(threads_); }
+
+  void pollIfDue() {
+    if (!poll_) return;
+    const std::int64_t done = scanned_.load(std::memory_order_relaxed);
+    if (done < nextPoll_) return;
+    nextPoll_ = done + settings_.pollBytes;
+    poll_();
+  }
+
+  // Merges the parts that are ready in order; true when the section is done.
+  bool mergeReady() {
+    for (;;) {
+      PartFacts part;
+      {
+        std::lock_guard<std::mutex> lock(m_);
+        if (error_) std::rethrow_exception(error_);
+        if (merger_.ended() || merged_ >= job_.parts) return true;
+        auto it = ready_.find(merged_);
+        if (it == ready_.end()) return false;
+        part = std::move(it->second);
+        ready_.erase(it);
+      }
+      merger_.add(std::move(part), job_.notablesFull);
+      {
+        std::lock_guard<std::mutex> lock(m_);
+        ++merged_;
+      }
+      changed_.notify_all();
+    }
+  }
+
+  void finished(std::int64_t part, PartFacts&& f) {
+    if (f.endedAtTitle) titlePart_ = std::min(titlePart_, part);
+    ready_.emplace(part, std::move(f));
+    changed_.notify_all();
+  }
+
+  void work() {
+    std::vector<char> buffer(kBufferBytes + kBufferSlack + 1);
+    const std::function<void()> none;
+    const PartControl control{&stop_, &scanned_, &none};
+    try {
+      for (;;) {
+        std::int64_t part = -1;
+        {
+          std::unique_lock<std::mutex> lock(m_);
+          changed_.wait(
+              lock, [&] { return stop_ || next_ >= job_.parts || next_ > titlePart_ || next_ < merged_ + window(); });
+          if (stop_ || next_ >= job_.parts || next_ > titlePart_) return;
+          part = next_++;
+        }
+        PartFacts f = scanPart(job_, part, buffer, control);
+        std::lock_guard<std::mutex> lock(m_);
+        finished(part, std::move(f));
+      }
+    } catch (const PartStopped&) {
+    } catch (...) {
+      std::lock_guard<std::mutex> lock(m_);
+      if (!error_) error_ = std::current_exception();
+      stop_ = true;
+      changed_.notify_all();
+    }
+  }
+
+  SectionJob& job_;
+  const int threads_;
+  const ScanSettings& settings_;
+  const RunPoll& poll_;
+  SectionMerger merger_;   // used by the calling thread only
+  std::int64_t nextPoll_;  // scanned bytes at which the calling thread polls next
+
+  std::mutex m_;
+  std::condition_variable changed_;
+  std::atomic<bool> stop_{false};
+  std::atomic<std::int64_t> scanned_{0};
+  std::int64_t next_ = 0;    // the next part to scan
+  std::int64_t merged_ = 0;  // parts merged
+  std::int64_t titlePart_ = INT64_MAX;
+  std::map<std::int64_t, PartFacts> ready_;
+  std::exception_ptr error_;
+};
+
+// The file, opened once for every thread of the pass (pread keeps no position).
+class ReadOnlyFile {
+public:
+  explicit ReadOnlyFile(const std::string& name) : fd_(::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {
+    if (fd_ < 0) throw base::RunError::fromErrno(errno, base::FileOp::Read);
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+      ::close(fd_);
+      throw base::RunError(base::err::PathFileAccess);
+    }
+    size_ = static_cast<std::int64_t>(st.st_size);
+  }
+  ~ReadOnlyFile() { ::close(fd_); }
+  ReadOnlyFile(const ReadOnlyFile&) = delete;
+  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+  int fd() const { return fd_; }
+  std::int64_t size() const { return size_; }
+
+private:
+  int fd_;
+  std::int64_t size_ = 0;
+};
+
+// Where the section that begins at `row` ends at the latest: at the next
+// title line the directory lists.
+std::int64_t sectionBound(const SectionDirectory& directory, const SectionRow& row, std::int64_t fileSize) {
+  const auto& rows = directory.rows();
+  for (std::size_t i = 0; i + 1 < rows.size(); ++i)
+    if (&rows[i] == &row || rows[i].start == row.start) return std::clamp(rows[i + 1].titleStart, row.start, fileSize);
+  return fileSize;
+}
+
+}  // namespace
+
+DataFacts scanDataSections(const SectionDirectory& directory, const std::vector<const SectionRow*>& sections,
+                           const DataScanPlan& plan, const ScanSettings& settings, const RunPoll& poll) {
+  DataFacts out;
+  const ReadOnlyFile file(directory.fileName());
+  const ScanBuffer scanner = bufferScanner(true);
+  for (const SectionRow* row : sections) {
+    if (!row || out.section(row->start)) continue;
+    SectionJob job;
+    job.fd = file.fd();
+    job.fileName = directory.fileName();
+    job.start = row->start;
+    job.startLine = row->startLine;
+    job.plan = &plan;
+    job.step = row->start == plan.stepSection;
+    job.scanBuffer = scanner;
+    const std::int64_t bound = sectionBound(directory, *row, file.size());
+    // The title line at the bound is scanned too: it ends the section.
+    job.lastEnd = bound < file.size() ? bound + 1 : file.size();
+    job.partBytes = std::max<std::int64_t>(settings.partBytes, 1);
+    const std::int64_t bytes = std::max<std::int64_t>(job.lastEnd - job.start, 1);
+    job.parts = (bytes + job.partBytes - 1) / job.partBytes;
+    PartPool pool(job, settings.threadsFor(bound - row->start), settings, poll);
+    out.sections.push_back(pool.run(file.size()));
+  }
+  return out;
+}
+
+}  // namespace korrivan::las
