@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cmath>
 #include <condition_variable>
+#include <cstring>
 #include <deque>
 #include <exception>
 #include <functional>
@@ -67,12 +68,13 @@ double roundedTo5(double v) { return std::round(v * 1e5) / 1e5; }
 // of ten, as base::leadingNumber reads such a number.
 constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                    1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+constexpr std::int64_t kIntegerPowersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000};
 
-}  // namespace
+double indexFromMantissa(std::int64_t mantissa, int digits, int decimals, bool negative);
 
-double depthIndexValue(std::string_view t, char delimiter) {
-  // Nearly every index is a plain decimal: read it here. The number ends
-  // before the delimiter, which is never part of a number.
+// The index value the way the STEP scan reads it: the leading number of the
+// text before the delimiter, rounded to 5 decimals.
+double exactIndexValue(std::string_view t, char delimiter) {
   const char* p = t.data();
   const char* const e = p + t.size();
   bool negative = false;
@@ -93,16 +95,88 @@ double depthIndexValue(std::string_view t, char delimiter) {
     }
   }
   const bool exponentMayFollow = p < e && (*p == 'e' || *p == 'E' || *p == 'd' || *p == 'D');
-  if (digits > 0 && digits <= 15 && !exponentMayFollow) {
-    double v = static_cast<double>(mantissa) / kPowersOfTen[decimals];
-    v = negative ? -v : v;
-    // With at most 5 decimals and the digits scaled to 5 decimals still
-    // below 10^15, rounding to 5 decimals gives the same double.
-    if (decimals <= 5 && digits + (5 - decimals) <= 15) return v;
-    return roundedTo5(v);
-  }
+  if (digits > 0 && digits <= 15 && !exponentMayFollow) return indexFromMantissa(mantissa, digits, decimals, negative);
   const std::size_t at = t.find(delimiter);
   return roundedTo5(base::leadingNumber(at == std::string_view::npos ? t : t.substr(0, at)));
+}
+
+}  // namespace
+
+namespace {
+
+// Eight characters as a little-endian word: the first one in the lowest byte.
+inline std::uint64_t load8(const char* p) {
+  std::uint64_t x;
+  std::memcpy(&x, p, 8);
+  return x;
+}
+
+// The number of leading decimal digits of the eight characters (0..8).
+inline int leadingDigits(std::uint64_t x) {
+  const std::uint64_t low7 = x & 0x7F7F7F7F7F7F7F7Full;
+  const std::uint64_t above9 = low7 + 0x4646464646464646ull;  // bit 7 set for bytes above '9'
+  const std::uint64_t from0 = low7 + 0x5050505050505050ull;   // bit 7 set for bytes from '0'
+  const std::uint64_t other = (above9 | ~from0 | x) & 0x8080808080808080ull;
+  return other == 0 ? 8 : __builtin_ctzll(other) / 8;
+}
+
+// The value of the first n (1..8) characters, all digits.
+inline std::uint64_t digitsValue(std::uint64_t x, int n) {
+  const int shift = 8 * (8 - n);
+  // Right-aligned among eight digits, '0's in front: "1000" as "00001000".
+  std::uint64_t v = shift == 0 ? x : (x << shift) | (0x3030303030303030ull & ((1ull << shift) - 1));
+  v -= 0x3030303030303030ull;
+  v = v * 10 + (v >> 8);
+  v = ((v & 0x000000FF000000FFull) * 0x000F424000000064ull +
+       ((v >> 16) & 0x000000FF000000FFull) * 0x0000271000000001ull) >>
+      32;
+  return v & 0xFFFFFFFFull;
+}
+
+double indexFromMantissa(std::int64_t mantissa, int digits, int decimals, bool negative) {
+  double v = static_cast<double>(mantissa) / kPowersOfTen[decimals];
+  v = negative ? -v : v;
+  // With at most 5 decimals and the digits scaled to 5 decimals still below
+  // 10^15, rounding to 5 decimals gives the same double.
+  if (decimals <= 5 && digits + (5 - decimals) <= 15) return v;
+  return roundedTo5(v);
+}
+
+}  // namespace
+
+double depthIndexValue(std::string_view t, char delimiter) {
+  // Nearly every index is a plain decimal of a few digits: read its integer
+  // and fraction digits eight at a time. The number ends before the
+  // delimiter, which is never part of a number. Reading 18 characters ahead
+  // needs a copy of a short text, padded with blanks.
+  char padded[32];
+  const char* p = t.data();
+  if (t.size() < 24) {
+    std::memset(padded, ' ', sizeof padded);
+    std::memcpy(padded, t.data(), t.size());
+    p = padded;
+  }
+  bool negative = false;
+  if (*p == '-' || *p == '+') negative = *p++ == '-';
+  const std::uint64_t whole = load8(p);
+  const int wholeDigits = leadingDigits(whole);
+  const char* after = p + wholeDigits;
+  int decimals = 0;
+  std::uint64_t fraction = 0;
+  if (wholeDigits < 8 && *after == '.') {
+    fraction = load8(after + 1);
+    decimals = leadingDigits(fraction);
+    after += 1 + decimals;
+  }
+  const bool exponentMayFollow = *after == 'e' || *after == 'E' || *after == 'd' || *after == 'D';
+  if (wholeDigits < 8 && decimals < 8 && wholeDigits + decimals > 0 && !exponentMayFollow) {
+    std::int64_t mantissa = wholeDigits > 0 ? static_cast<std::int64_t>(digitsValue(whole, wholeDigits)) : 0;
+    if (decimals > 0)
+      mantissa = mantissa * kIntegerPowersOfTen[decimals] +
+                 static_cast<std::int64_t>(digitsValue(fraction, decimals));
+    return indexFromMantissa(mantissa, wholeDigits + decimals, decimals, negative);
+  }
+  return exactIndexValue(t, delimiter);
 }
 
 // ---- one line --------------------------------------------------------------------
@@ -218,19 +292,317 @@ inline LineTraits finishLine(const char* d, std::size_t from, std::size_t to, co
   return t;
 }
 
-// Where the loop hands its lines.
-class BufferSink {
+// ---- the facts of one part ------------------------------------------------------------
+
+// A line of a part: its offset and its index among the part's lines.
+struct LocalLine {
+  std::int64_t offset = -1;
+  std::int64_t index = 0;
+  bool found() const { return offset >= 0; }
+};
+
+// The depth lines of one phase: when a part begins, which of its data lines
+// are depth lines is not known yet, so it follows every phase (data line
+// index modulo lines per depth) as if it were the one.
+struct StepPhase {
+  std::int64_t count = 0;
+  double first = 0, second = 0, previous = 0;
+  LocalLine firstAt, secondAt, lastAt;
+  float firstIncrement = 0, lastIncrement = 0;
+  bool changed = false;
+  LocalLine changeAt;
+  double changeIndex = 0;
+  float changeIncrement = 0;
+
+  void add(double index, LocalLine at) {
+    if (changed) return;  // the scan ends at the change
+    if (count == 0) {
+      first = index;
+      firstAt = at;
+    } else {
+      const float increment = static_cast<float>(index - previous);
+      if (count == 1) {
+        firstIncrement = increment;
+        second = index;
+        secondAt = at;
+      } else if (increment != firstIncrement) {
+        changed = true;
+        changeAt = at;
+        changeIndex = index;
+        changeIncrement = increment;
+      }
+      lastIncrement = increment;
+    }
+    previous = index;
+    lastAt = at;
+    ++count;
+  }
+};
+
+// Field counts of records of `size` lines: the sum over the last `size`
+// lines is a record's count when the line ends a record; which lines do is
+// known only when the parts are merged, so every phase is followed.
+struct RecordPart {
+  explicit RecordPart(int linesPerRecord)
+      : size(linesPerRecord),
+        ring(static_cast<std::size_t>(linesPerRecord), 0),
+        firstValue(ring.size(), 0),
+        firstAt(ring.size(), -1),
+        differentAt(ring.size(), -1) {}
+
+  void add(std::int64_t index, std::int64_t fields) {
+    if (index < size - 1) head.push_back(fields);
+    window += fields - ring[pos];
+    ring[pos] = fields;
+    const std::size_t phase = pos;
+    pos = pos + 1 == ring.size() ? 0 : pos + 1;
+    if (index < size - 1) return;
+    if (firstAt[phase] < 0) {
+      firstAt[phase] = index;
+      firstValue[phase] = window;
+    } else if (differentAt[phase] < 0 && window != firstValue[phase]) {
+      differentAt[phase] = index;
+    }
+  }
+
+  // The counts of the last min(lines, size) lines, oldest first.
+  std::vector<std::int64_t> tail(std::int64_t lines) const {
+    std::vector<std::int64_t> out;
+    const std::int64_t n = std::min<std::int64_t>(lines, size);
+    for (std::int64_t k = n; k > 0; --k) {
+      const std::int64_t at = (static_cast<std::int64_t>(pos) - k + size) % size;
+      out.push_back(ring[static_cast<std::size_t>(at)]);
+    }
+    return out;
+  }
+
+  int size;
+  std::vector<std::int64_t> ring;
+  std::size_t pos = 0;
+  std::int64_t window = 0;
+  std::vector<std::int64_t> firstValue, firstAt, differentAt;  // by phase (line index modulo size)
+  std::vector<std::int64_t> head;                              // counts of the first size - 1 lines
+};
+
+struct PartFacts {
+  std::int64_t begin = -1;  // offset of its first line; -1: it holds no line
+  std::int64_t lines = 0;
+  bool endedAtTitle = false;
+  LocalLine title;
+
+  std::vector<NotableLine> notables;  // `number` holds the local index until the merge
+  std::size_t notableBytes = 0;
+  bool notablesFull = false;
+
+  std::int64_t dataLines = 0;
+  LocalLine firstData;
+  bool firstDataHasDelimiter = false;
+  LocalLine lastWithoutDelimiter, lastWithDelimiter;
+  LocalLine firstBlankOrComment, firstGapAfterData;
+  std::int64_t firstColumns = 0;
+  LocalLine columnsDiffer;
+  std::int64_t differentColumns = 0;
+
+  std::vector<StepPhase> step;  // by phase; empty: no STEP facts in this section
+  std::vector<RecordPart> records;
+  LocalLine firstQuote, firstTilde, firstLong[2];
+};
+
+class PartScanner;
+using ScanBuffer = std::size_t (*)(const char*, std::size_t, bool, PartScanner&);
+
+// What every part of a section scan shares.
+struct SectionJob {
+  int fd = -1;
+  std::string fileName;
+  std::int64_t start = 0, startLine = 0;
+  std::int64_t lastEnd = 0;  // lines beginning before this belong to the section's scan
+  std::int64_t partBytes = 0, parts = 0;
+  const DataScanPlan* plan = nullptr;
+  bool step = false;
+  ScanBuffer scanBuffer = nullptr;
+  std::mutex longLines;                   // one line longer than a buffer is read at a time
+  std::atomic<bool> notablesFull{false};  // the merged notables need no more
+
+  std::int64_t partBegin(std::int64_t p) const { return start + p * partBytes; }
+  std::int64_t partEnd(std::int64_t p) const { return p + 1 == parts ? lastEnd : start + (p + 1) * partBytes; }
+};
+
+// Ends the scan of a part when the run is stopped.
+struct PartStopped {};
+
+// How a part's scan reports progress and learns that the run stops.
+struct PartControl {
+  const std::atomic<bool>* stop = nullptr;
+  std::atomic<std::int64_t>* scanned = nullptr;
+  const std::function<void()>* afterBuffer = nullptr;  // the calling thread's poll
+};
+
+constexpr std::size_t kBufferBytes = 512u << 10;
+constexpr std::size_t kBufferSlack = 64;  // the mask loop reads whole 64-byte blocks
+
+std::size_t readFully(int fd, char* into, std::size_t count, std::int64_t offset) {
+  std::size_t got = 0;
+  while (got < count) {
+    const ssize_t n = ::pread(fd, into + got, count - got, offset + static_cast<std::int64_t>(got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw base::RunError::fromErrno(errno, base::FileOp::Read);
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  return got;
+}
+
+// The first line start at or after `from` and before `before`, or -1: the
+// position after a CR, or after the LF that follows it.
+std::int64_t firstLineStart(int fd, std::vector<char>& buffer, std::int64_t from, std::int64_t before) {
+  std::int64_t at = std::max<std::int64_t>(from - 2, 0);
+  while (at < before) {
+    // The byte after the searched ones tells whether a LF follows a CR.
+    const std::size_t wanted = static_cast<std::size_t>(std::min<std::int64_t>(before - at, kBufferBytes)) + 1;
+    const std::size_t n = readFully(fd, buffer.data(), wanted, at);
+    if (n == 0) return -1;
+    const std::size_t searched = n == wanted ? n - 1 : n;
+    for (std::size_t i = 0; i < searched; ++i) {
+      if (buffer[i] != '\r') continue;
+      std::int64_t s = at + static_cast<std::int64_t>(i) + 1;
+      if (i + 1 < n && buffer[i + 1] == '\n') ++s;
+      if (s >= before) return -1;
+      if (s >= from) return s;
+    }
+    at += static_cast<std::int64_t>(searched);
+  }
+  return -1;
+}
+
+// Gathers the facts of one part from the lines the loop hands it.
+class PartScanner final {
 public:
-  virtual ~BufferSink() = default;
+  PartScanner(SectionJob& job, std::int64_t part) : job_(job), plan_(*job.plan), end_(job.partEnd(part)) {
+    setup_.delimiter = plan_.delimiter;
+    setup_.tabIsSpecial = plan_.delimiter != '\t';
+    setup_.countDelimiter = plan_.delimiter != ' ';
+    // The first part knows which of its data lines are depth lines.
+    if (job.step) f_.step.assign(part == 0 ? 1u : static_cast<std::size_t>(plan_.stepLinesPerDepth), StepPhase{});
+    for (int size : plan_.recordSizes) f_.records.emplace_back(size);
+  }
+
+  // Scans the part's lines from `begin`, the start of its first line.
+  void scan(std::int64_t begin, std::vector<char>& buffer, const PartControl& control);
+
   const MaskSetup& setup() const { return setup_; }
   // Takes the line at buffer offset `at`; false: the scan ends before it.
-  virtual bool line(const LineTraits& traits, std::size_t at) = 0;
-  // Whether the line beginning at buffer offset `at` is this scan's.
-  virtual bool owns(std::size_t at) = 0;
+  bool line(const LineTraits& t, std::size_t at) { return take(t, base_ + static_cast<std::int64_t>(at)); }
+  // Whether the line beginning at buffer offset `at` is this part's.
+  bool owns(std::size_t at) {
+    if (base_ + static_cast<std::int64_t>(at) < end_) return true;
+    stopped_ = true;
+    return false;
+  }
 
-protected:
+  PartFacts&& facts() {
+    flushDepthLine();
+    return std::move(f_);
+  }
+
+private:
+  // A line that does not fit into the buffer, read the way LineSource reads
+  // it; returns the offset after it.
+  std::int64_t readLongLine(std::int64_t at) {
+    std::lock_guard<std::mutex> lock(job_.longLines);
+    LineSource src(job_.fileName);
+    src.seek(at);
+    std::string_view text;
+    if (!src.next(text)) return at;
+    const std::int64_t next = src.position();
+    take(analyzeLine(text, src.lineLength(), plan_.delimiter), at);
+    if (!stopped_ && next >= end_) stopped_ = true;
+    return next;
+  }
+
+  bool take(const LineTraits& t, std::int64_t offset) {
+    if (t.kind == LineClass::Title) {
+      f_.endedAtTitle = true;
+      f_.title = {offset, f_.lines};
+      stopped_ = true;
+      return false;
+    }
+    const LocalLine here{offset, f_.lines++};
+    if (t.quote && !f_.firstQuote.found()) f_.firstQuote = here;
+    if (t.tilde && !f_.firstTilde.found()) f_.firstTilde = here;
+    for (int k = 0; k < 2; ++k)
+      if (t.length > kLongLineLimits[k] && !f_.firstLong[k].found()) f_.firstLong[k] = here;
+    for (RecordPart& r : f_.records) r.add(here.index, t.fields);
+    if (plan_.notables) keepNotable(t, here);
+    if (t.kind != LineClass::Data) {
+      if (!f_.firstBlankOrComment.found()) f_.firstBlankOrComment = here;
+      if (f_.firstData.found() && !f_.firstGapAfterData.found()) f_.firstGapAfterData = here;
+      return true;
+    }
+    const std::int64_t dataIndex = f_.dataLines++;
+    if (dataIndex == 0) {
+      f_.firstData = here;
+      f_.firstDataHasDelimiter = t.hasDelimiter;
+      f_.firstColumns = t.columns;
+    } else if (!f_.columnsDiffer.found() && t.columns != f_.firstColumns) {
+      f_.columnsDiffer = here;
+      f_.differentColumns = t.columns;
+    }
+    (t.hasDelimiter ? f_.lastWithDelimiter : f_.lastWithoutDelimiter) = here;
+    if (!f_.step.empty()) addDepthLine(t, here);
+    return true;
+  }
+
+  // Data line k of the part is in phase k modulo lines per depth; the first
+  // part follows phase 0 only, the one its depth lines are in. A depth line
+  // joins its phase when the next one is read, so that reading its index
+  // overlaps with the work on the lines in between.
+  void addDepthLine(const LineTraits& t, LocalLine here) {
+    const std::size_t phase = stepPhase_;
+    if (++stepPhase_ == static_cast<std::size_t>(plan_.stepLinesPerDepth)) stepPhase_ = 0;
+    if (phase >= f_.step.size() || f_.step[phase].changed) return;  // the merge stops at a change
+    const double index = depthIndexValue(t.text.substr(t.trimmedAt), plan_.delimiter);
+    flushDepthLine();
+    pending_ = {index, here, phase};
+  }
+
+  void flushDepthLine() {
+    if (!pending_.at.found()) return;
+    f_.step[pending_.phase].add(pending_.index, pending_.at);
+    pending_.at = {};
+  }
+
+  void keepNotable(const LineTraits& t, LocalLine here) {
+    std::uint8_t kinds = 0;
+    if (t.kind == LineClass::Comment) kinds |= NotableLine::Comment;
+    if (t.kind == LineClass::Blank) kinds |= NotableLine::Blank;
+    if (t.tab && plan_.delimiter != '\t') kinds |= NotableLine::Tab;
+    if (kinds == 0 || f_.notablesFull) return;
+    if (job_.notablesFull.load(std::memory_order_relaxed)) {
+      f_.notablesFull = true;
+      return;
+    }
+    f_.notables.push_back({here.index, kinds, std::string(t.text.substr(0, plan_.notableBudget + 1))});
+    f_.notableBytes += t.text.size() + plan_.notableOverhead;
+    if (f_.notableBytes > plan_.notableBudget) f_.notablesFull = true;
+  }
+
+  SectionJob& job_;
+  const DataScanPlan& plan_;
   MaskSetup setup_;
+  const std::int64_t end_;
+  std::size_t stepPhase_ = 0;  // phase of the next data line
+  struct {
+    double index = 0;
+    LocalLine at;
+    std::size_t phase = 0;
+  } pending_;  // the depth line read last
+  std::int64_t base_ = 0;
+  bool stopped_ = false;
+  PartFacts f_;
 };
+
+// ---- the mask loop, compiled for each instruction set ---------------------------
 
 #if defined(__x86_64__)
 
@@ -324,322 +696,39 @@ inline BlockMasks computeMasks(const char* p, const MaskSetup& setup) {
 
 #endif
 
-using ScanBuffer = std::size_t (*)(const char*, std::size_t, bool, BufferSink&);
-
 ScanBuffer bufferScanner(bool allowWide) {
 #if defined(__x86_64__)
 #if defined(KORRIVAN_AVX2_LOOP)
   if (allowWide && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("popcnt"))
-    return avx2::scanBuffer;
+    return avx2::scanBuffer<PartScanner>;
 #endif
   (void)allowWide;
-  return sse2::scanBuffer;
+  return sse2::scanBuffer<PartScanner>;
 #else
   (void)allowWide;
-  return portable::scanBuffer;
+  return portable::scanBuffer<PartScanner>;
 #endif
 }
 
-// ---- the facts of one part ------------------------------------------------------------
 
-// A line of a part: its offset and its index among the part's lines.
-struct LocalLine {
-  std::int64_t offset = -1;
-  std::int64_t index = 0;
-  bool found() const { return offset >= 0; }
-};
-
-// The depth lines of one phase: when a part begins, which of its data lines
-// are depth lines is not known yet, so it follows every phase (data line
-// index modulo lines per depth) as if it were the one.
-struct StepPhase {
-  std::int64_t count = 0;
-  double first = 0, second = 0, previous = 0;
-  LocalLine firstAt, secondAt, lastAt;
-  float firstIncrement = 0, lastIncrement = 0;
-  bool changed = false;
-  LocalLine changeAt;
-  double changeIndex = 0;
-  float changeIncrement = 0;
-
-  void add(double index, LocalLine at) {
-    if (count == 0) {
-      first = index;
-      firstAt = at;
-    } else {
-      const float increment = static_cast<float>(index - previous);
-      if (count == 1) {
-        firstIncrement = increment;
-        second = index;
-        secondAt = at;
-      } else if (increment != firstIncrement) {
-        changed = true;
-        changeAt = at;
-        changeIndex = index;
-        changeIncrement = increment;
-      }
-      lastIncrement = increment;
-    }
-    previous = index;
-    lastAt = at;
-    ++count;
-  }
-};
-
-// Field counts of records of `size` lines: the sum over the last `size`
-// lines is a record's count when the line ends a record; which lines do is
-// known only when the parts are merged, so every phase is followed.
-struct RecordPart {
-  explicit RecordPart(int linesPerRecord)
-      : size(linesPerRecord),
-        ring(static_cast<std::size_t>(linesPerRecord), 0),
-        firstValue(ring.size(), 0),
-        firstAt(ring.size(), -1),
-        differentAt(ring.size(), -1) {}
-
-  void add(std::int64_t index, std::int64_t fields) {
-    if (index < size - 1) head.push_back(fields);
-    window += fields - ring[pos];
-    ring[pos] = fields;
-    const std::size_t phase = pos;
-    pos = pos + 1 == ring.size() ? 0 : pos + 1;
-    if (index < size - 1) return;
-    if (firstAt[phase] < 0) {
-      firstAt[phase] = index;
-      firstValue[phase] = window;
-    } else if (differentAt[phase] < 0 && window != firstValue[phase]) {
-      differentAt[phase] = index;
-    }
-  }
-
-  // The counts of the last min(lines, size) lines, oldest first.
-  std::vector<std::int64_t> tail(std::int64_t lines) const {
-    std::vector<std::int64_t> out;
-    const std::int64_t n = std::min<std::int64_t>(lines, size);
-    for (std::int64_t k = n; k > 0; --k) {
-      const std::int64_t at = (static_cast<std::int64_t>(pos) - k + size) % size;
-      out.push_back(ring[static_cast<std::size_t>(at)]);
-    }
-    return out;
-  }
-
-  int size;
-  std::vector<std::int64_t> ring;
-  std::size_t pos = 0;
-  std::int64_t window = 0;
-  std::vector<std::int64_t> firstValue, firstAt, differentAt;  // by phase (line index modulo size)
-  std::vector<std::int64_t> head;                              // counts of the first size - 1 lines
-};
-
-struct PartFacts {
-  std::int64_t begin = -1;  // offset of its first line; -1: it holds no line
-  std::int64_t lines = 0;
-  bool endedAtTitle = false;
-  LocalLine title;
-
-  std::vector<NotableLine> notables;  // `number` holds the local index until the merge
-  std::size_t notableBytes = 0;
-  bool notablesFull = false;
-
-  std::int64_t dataLines = 0;
-  LocalLine firstData;
-  bool firstDataHasDelimiter = false;
-  LocalLine lastWithoutDelimiter, lastWithDelimiter;
-  LocalLine firstBlankOrComment, firstGapAfterData;
-  std::int64_t firstColumns = 0;
-  LocalLine columnsDiffer;
-  std::int64_t differentColumns = 0;
-
-  std::vector<StepPhase> step;  // by phase; empty: no STEP facts in this section
-  std::vector<RecordPart> records;
-  LocalLine firstQuote, firstTilde, firstLong[2];
-};
-
-// What every part of a section scan shares.
-struct SectionJob {
-  int fd = -1;
-  std::string fileName;
-  std::int64_t start = 0, startLine = 0;
-  std::int64_t lastEnd = 0;  // lines beginning before this belong to the section's scan
-  std::int64_t partBytes = 0, parts = 0;
-  const DataScanPlan* plan = nullptr;
-  bool step = false;
-  ScanBuffer scanBuffer = nullptr;
-  std::mutex longLines;                   // one line longer than a buffer is read at a time
-  std::atomic<bool> notablesFull{false};  // the merged notables need no more
-
-  std::int64_t partBegin(std::int64_t p) const { return start + p * partBytes; }
-  std::int64_t partEnd(std::int64_t p) const { return p + 1 == parts ? lastEnd : start + (p + 1) * partBytes; }
-};
-
-// Ends the scan of a part when the run is stopped.
-struct PartStopped {};
-
-// How a part's scan reports progress and learns that the run stops.
-struct PartControl {
-  const std::atomic<bool>* stop = nullptr;
-  std::atomic<std::int64_t>* scanned = nullptr;
-  const std::function<void()>* afterBuffer = nullptr;  // the calling thread's poll
-};
-
-constexpr std::size_t kBufferBytes = 512u << 10;
-constexpr std::size_t kBufferSlack = 64;  // the mask loop reads whole 64-byte blocks
-
-std::size_t readFully(int fd, char* into, std::size_t count, std::int64_t offset) {
-  std::size_t got = 0;
-  while (got < count) {
-    const ssize_t n = ::pread(fd, into + got, count - got, offset + static_cast<std::int64_t>(got));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) throw base::RunError::fromErrno(errno, base::FileOp::Read);
+void PartScanner::scan(std::int64_t begin, std::vector<char>& buffer, const PartControl& control) {
+  f_.begin = begin;
+  std::int64_t pos = begin;
+  for (;;) {
+    if (control.stop->load(std::memory_order_relaxed)) throw PartStopped{};
+    const std::size_t n = readFully(job_.fd, buffer.data(), kBufferBytes, pos);
     if (n == 0) break;
-    got += static_cast<std::size_t>(n);
+    const bool atEnd = n < kBufferBytes;
+    base_ = pos;
+    const std::size_t used = job_.scanBuffer(buffer.data(), n, atEnd, *this);
+    std::int64_t next = pos + static_cast<std::int64_t>(used);
+    if (used == 0 && !stopped_) next = readLongLine(pos);
+    control.scanned->fetch_add(next - pos, std::memory_order_relaxed);
+    if (*control.afterBuffer) (*control.afterBuffer)();
+    pos = next;
+    if (stopped_ || (atEnd && used == n)) break;
   }
-  return got;
 }
-
-// The first line start at or after `from` and before `before`, or -1: the
-// position after a CR, or after the LF that follows it.
-std::int64_t firstLineStart(int fd, std::vector<char>& buffer, std::int64_t from, std::int64_t before) {
-  std::int64_t at = std::max<std::int64_t>(from - 2, 0);
-  while (at < before) {
-    // The byte after the searched ones tells whether a LF follows a CR.
-    const std::size_t wanted = static_cast<std::size_t>(std::min<std::int64_t>(before - at, kBufferBytes)) + 1;
-    const std::size_t n = readFully(fd, buffer.data(), wanted, at);
-    if (n == 0) return -1;
-    const std::size_t searched = n == wanted ? n - 1 : n;
-    for (std::size_t i = 0; i < searched; ++i) {
-      if (buffer[i] != '\r') continue;
-      std::int64_t s = at + static_cast<std::int64_t>(i) + 1;
-      if (i + 1 < n && buffer[i + 1] == '\n') ++s;
-      if (s >= before) return -1;
-      if (s >= from) return s;
-    }
-    at += static_cast<std::int64_t>(searched);
-  }
-  return -1;
-}
-
-// Gathers the facts of one part from the lines the loop hands it.
-class PartScanner final : public BufferSink {
-public:
-  PartScanner(SectionJob& job, std::int64_t part) : job_(job), plan_(*job.plan), end_(job.partEnd(part)) {
-    setup_.delimiter = plan_.delimiter;
-    setup_.tabIsSpecial = plan_.delimiter != '\t';
-    setup_.countDelimiter = plan_.delimiter != ' ';
-    // The first part knows which of its data lines are depth lines.
-    if (job.step) f_.step.assign(part == 0 ? 1u : static_cast<std::size_t>(plan_.stepLinesPerDepth), StepPhase{});
-    stepPhases_ = part == 0 ? 1 : plan_.stepLinesPerDepth;
-    for (int size : plan_.recordSizes) f_.records.emplace_back(size);
-  }
-
-  void scan(std::int64_t begin, std::vector<char>& buffer, const PartControl& control) {
-    f_.begin = begin;
-    std::int64_t pos = begin;
-    for (;;) {
-      if (control.stop->load(std::memory_order_relaxed)) throw PartStopped{};
-      const std::size_t n = readFully(job_.fd, buffer.data(), kBufferBytes, pos);
-      if (n == 0) break;
-      const bool atEnd = n < kBufferBytes;
-      base_ = pos;
-      const std::size_t used = job_.scanBuffer(buffer.data(), n, atEnd, *this);
-      std::int64_t next = pos + static_cast<std::int64_t>(used);
-      if (used == 0 && !stopped_) next = readLongLine(pos);
-      control.scanned->fetch_add(next - pos, std::memory_order_relaxed);
-      if (*control.afterBuffer) (*control.afterBuffer)();
-      pos = next;
-      if (stopped_ || (atEnd && used == n)) break;
-    }
-  }
-
-  bool line(const LineTraits& t, std::size_t at) override { return take(t, base_ + static_cast<std::int64_t>(at)); }
-  bool owns(std::size_t at) override {
-    if (base_ + static_cast<std::int64_t>(at) < end_) return true;
-    stopped_ = true;
-    return false;
-  }
-
-  PartFacts&& facts() { return std::move(f_); }
-
-private:
-  // A line that does not fit into the buffer, read the way LineSource reads
-  // it; returns the offset after it.
-  std::int64_t readLongLine(std::int64_t at) {
-    std::lock_guard<std::mutex> lock(job_.longLines);
-    LineSource src(job_.fileName);
-    src.seek(at);
-    std::string_view text;
-    if (!src.next(text)) return at;
-    const std::int64_t next = src.position();
-    take(analyzeLine(text, src.lineLength(), plan_.delimiter), at);
-    if (!stopped_ && next >= end_) stopped_ = true;
-    return next;
-  }
-
-  bool take(const LineTraits& t, std::int64_t offset) {
-    if (t.kind == LineClass::Title) {
-      f_.endedAtTitle = true;
-      f_.title = {offset, f_.lines};
-      stopped_ = true;
-      return false;
-    }
-    const LocalLine here{offset, f_.lines++};
-    if (t.quote && !f_.firstQuote.found()) f_.firstQuote = here;
-    if (t.tilde && !f_.firstTilde.found()) f_.firstTilde = here;
-    for (int k = 0; k < 2; ++k)
-      if (t.length > kLongLineLimits[k] && !f_.firstLong[k].found()) f_.firstLong[k] = here;
-    for (RecordPart& r : f_.records) r.add(here.index, t.fields);
-    if (plan_.notables) keepNotable(t, here);
-    if (t.kind != LineClass::Data) {
-      if (!f_.firstBlankOrComment.found()) f_.firstBlankOrComment = here;
-      if (f_.firstData.found() && !f_.firstGapAfterData.found()) f_.firstGapAfterData = here;
-      return true;
-    }
-    const std::int64_t dataIndex = f_.dataLines++;
-    if (dataIndex == 0) {
-      f_.firstData = here;
-      f_.firstDataHasDelimiter = t.hasDelimiter;
-      f_.firstColumns = t.columns;
-    } else if (!f_.columnsDiffer.found() && t.columns != f_.firstColumns) {
-      f_.columnsDiffer = here;
-      f_.differentColumns = t.columns;
-    }
-    (t.hasDelimiter ? f_.lastWithDelimiter : f_.lastWithoutDelimiter) = here;
-    if (!f_.step.empty()) addDepthLine(t, here, dataIndex);
-    return true;
-  }
-
-  void addDepthLine(const LineTraits& t, LocalLine here, std::int64_t dataIndex) {
-    const std::size_t phase = static_cast<std::size_t>(dataIndex % stepPhases_);
-    if (stepPhases_ == 1 && plan_.stepLinesPerDepth > 1 && dataIndex % plan_.stepLinesPerDepth != 0) return;
-    StepPhase& s = f_.step[phase];
-    if (s.changed) return;  // the merge stops there
-    const char delimiter = plan_.delimiter;
-    s.add(depthIndexValue(t.text.substr(t.trimmedAt), delimiter), here);
-  }
-
-  void keepNotable(const LineTraits& t, LocalLine here) {
-    std::uint8_t kinds = 0;
-    if (t.kind == LineClass::Comment) kinds |= NotableLine::Comment;
-    if (t.kind == LineClass::Blank) kinds |= NotableLine::Blank;
-    if (t.tab && plan_.delimiter != '\t') kinds |= NotableLine::Tab;
-    if (kinds == 0 || f_.notablesFull) return;
-    if (job_.notablesFull.load(std::memory_order_relaxed)) {
-      f_.notablesFull = true;
-      return;
-    }
-    f_.notables.push_back({here.index, kinds, std::string(t.text.substr(0, plan_.notableBudget + 1))});
-    f_.notableBytes += t.text.size() + plan_.notableOverhead;
-    if (f_.notableBytes > plan_.notableBudget) f_.notablesFull = true;
-  }
-
-  SectionJob& job_;
-  const DataScanPlan& plan_;
-  const std::int64_t end_;
-  std::int64_t stepPhases_ = 1;
-  std::int64_t base_ = 0;
-  bool stopped_ = false;
-  PartFacts f_;
-};
 
 PartFacts scanPart(SectionJob& job, std::int64_t part, std::vector<char>& buffer, const PartControl& control) {
   PartScanner scanner(job, part);

@@ -183,9 +183,10 @@ TEST(DataFacts, FactsOfTheTrickySection) {
   ScratchDir dir;
   const std::string file = dir.write("tricky.las", lasWith(trickySection()));
   Scan scan(file, 2.0f, ' ');
-  const DataFacts facts = scan.run(split(5, 3));
+  const DataFacts facts = scan.run(onePart());
   ASSERT_EQ(facts.sections.size(), 1u);
   const SectionFacts& f = facts.sections[0];
+  EXPECT_EQ(describe(f), describe(scan.run(split(5, 3)).sections[0]));
   const std::int64_t first = f.startLine;  // "~A" is line 10; the data begin on line 11
   EXPECT_EQ(first, 11);
   EXPECT_EQ(f.lines, 21);
@@ -283,14 +284,25 @@ TEST(DataFacts, IndexValuesReadAsTheStepScanReadsThem) {
                                     "1.000005",
                                     "abc",
                                     "1.5\t2",
-                                    "3.14159265358979"};
+                                    "3.14159265358979",
+                                    "12345678.5",
+                                    "1.12345678",
+                                    "1234567.1234567",
+                                    "1234567.12345678",
+                                    "9999999.9999999",
+                                    "123456789"};
   std::mt19937_64 random(18);
-  const std::string alphabet = "0123456789.-+eE ,\td";
+  const std::string digits = "0123456789", alphabet = "0123456789.-+eE ,\tdx";
   for (int i = 0; i < 200000; ++i) {
     std::string t;
-    const int length = 1 + static_cast<int>(random() % 18);
-    for (int k = 0; k < length; ++k) t += alphabet[random() % (k < 14 ? 11 : alphabet.size())];
+    if (random() % 4 == 0) t += "-+"[random() % 2];
+    for (auto k = random() % 10; k > 0; --k) t += digits[random() % 10];
+    if (random() % 4 != 0) t += '.';
+    for (auto k = random() % 10; k > 0; --k) t += digits[random() % 10];
+    for (auto k = random() % 3; k > 0; --k) t += alphabet[random() % alphabet.size()];
     texts.push_back(std::string(base::trimSpaces(t)));
+    // The same followed by more of the line: read in place, not from a copy.
+    texts.push_back(texts.back() + " 12.5 7 " + std::string(random() % 30, '9'));
   }
   for (const std::string& t : texts)
     for (char delimiter : {' ', ',', '\t'}) {
