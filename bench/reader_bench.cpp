@@ -31,6 +31,8 @@
 #include "certify/report.h"
 #include "certify/run_hooks.h"
 #include "certify/session.h"
+#include "checks/data_pass.h"
+#include "checks/family.h"
 #include "las/data_reader.h"
 #include "las/section_directory.h"
 #include "run/batch_run.h"
@@ -206,10 +208,33 @@ int passBenchmark(std::int64_t sizeMb, bench::LasKind kind, std::string file, bo
   double dirSecs = seconds([&] { directory.locateMainSections(file, version); });
   report("section directory build", dirSecs, floorSecs, mb);
 
+  const double tildeSecs = seconds([&] {
+    if (version == 3.0f)
+      checks::scanTildeLinesV3(file);
+    else
+      checks::scanTildeLinesV2(file);
+  });
+  report("tilde line scan", tildeSecs, floorSecs, mb);
+
   las::DataReadContext ctx{directory, delimiter, nullptr};
   las::ColumnConsistency cc;
   double ccSecs = seconds([&] { cc = las::checkColumnCountConsistency(ctx, directory.dataSectionName); });
   report("checkColumnCountConsistency", ccSecs, floorSecs, mb);
+
+  // The data pass as the families ask for it.
+  checks::FileView view;
+  view.fileName = file;
+  view.version = version;
+  view.delimiter = delimiter;
+  view.directory.locateMainSections(file, version);
+  las::parseSection(view.directory, view.curveSection, view.directory.curveSectionName, view.lineRules());
+  for (int threads : {1, 0}) {
+    view.dataFacts = std::make_shared<las::DataFactsCache>();
+    view.scanSettings.threads = threads;
+    const las::SectionRow* row = view.directory.find(view.directory.dataSectionName);
+    const double passSecs = seconds([&] { checks::dataFactsOf(view, *row); });
+    report(threads == 1 ? "data pass, 1 thread" : "data pass, every core", passSecs, floorSecs, mb);
+  }
 
   las::CurveTable curves;
   las::WrapStructure wrap;
@@ -281,8 +306,7 @@ int main(int argc, char** argv) {
       return usage();
   }
   if (certify) {
-    if (kinds.empty())
-      kinds = {bench::LasKind::V20Unwrapped, bench::LasKind::V20Wrapped, bench::LasKind::V30Comma};
+    if (kinds.empty()) kinds = {bench::LasKind::V20Unwrapped, bench::LasKind::V20Wrapped, bench::LasKind::V30Comma};
     return certifyBenchmark(sizeMb, rounds, kinds, dir);
   }
   return passBenchmark(sizeMb, kinds.empty() ? bench::LasKind::V20Unwrapped : kinds.back(), file, keep);

@@ -4,6 +4,7 @@
 
 #include "base/run_error.h"
 #include "certify/outcome.h"
+#include "checks/family.h"
 #include "las/line_source.h"
 
 namespace korrivan::checks {
@@ -26,6 +27,8 @@ std::string factsKey(const FileView& file) {
   return key;
 }
 
+bool delimiterKnown(char delimiter) { return delimiter == ' ' || delimiter == ',' || delimiter == '\t'; }
+
 // The lines per depth record the wrap detection finds (1 when it finds none).
 int linesPerDepth(const FileView& file, int channelHint, bool onlyWhenDetermined) {
   las::CurveTable curves;
@@ -35,7 +38,9 @@ int linesPerDepth(const FileView& file, int channelHint, bool onlyWhenDetermined
   return wrap.linesPerDepth > 0 ? wrap.linesPerDepth : 1;
 }
 
-las::DataFacts gatherFacts(const FileView& file) {
+// The pass the families of this file will ask for: every data section, with
+// what the version's families read there.
+std::unique_ptr<las::DataPass> passFor(const FileView& file) {
   const bool classic = file.version != 3.0f;
   las::DataScanPlan plan;
   plan.delimiter = file.delimiter;
@@ -62,22 +67,53 @@ las::DataFacts gatherFacts(const FileView& file) {
     const int perDepth = linesPerDepth(file, static_cast<int>(file.curveSection.lineCount()), true);
     if (perDepth > 1) plan.recordSizes.push_back(perDepth);
   }
-  return las::scanDataSections(file.directory, sections, plan, file.scanSettings, file.poll);
+  return std::make_unique<las::DataPass>(file.directory, sections, std::move(plan), file.scanSettings);
+}
+
+// The file as the families will see it once the driver has read the
+// delimiter and named the main sections.
+FileView asFamiliesWillSeeIt(const FileView& file) {
+  FileView view = file;
+  view.directory.locateMainSections(view.fileName, view.version);
+  if (view.version == 3.0f)
+    view.delimiter = delimiterFromDlm(readHeaderValue(view.directory, "DLM", "Version", view.version).value);
+  return view;
 }
 
 }  // namespace
 
+void startDataPass(const FileView& file) {
+  if (!file.dataFacts || !file.scanSettings.gather || file.scanSettings.threads == 1) return;
+  try {
+    const FileView view = asFamiliesWillSeeIt(file);
+    if (!delimiterKnown(view.delimiter)) return;
+    const std::string key = factsKey(view);
+    if (key.empty()) return;
+    las::DataFactsCache& cache = *file.dataFacts;
+    cache.running = passFor(view);
+    cache.runningKey = key;
+    cache.running->startHelpers();
+  } catch (const std::exception&) {
+    // The first family that asks makes the pass.
+    file.dataFacts->running.reset();
+  }
+}
+
 const las::SectionFacts* dataFactsOf(const FileView& file, const las::SectionRow& row) {
-  if (!file.dataFacts || !file.scanSettings.gather) return nullptr;
-  if (file.delimiter != ' ' && file.delimiter != ',' && file.delimiter != '\t') return nullptr;
+  if (!file.dataFacts || !file.scanSettings.gather || !delimiterKnown(file.delimiter)) return nullptr;
   las::DataFactsCache& cache = *file.dataFacts;
   const std::string key = factsKey(file);
   if (key.empty()) return nullptr;
   if (cache.key != key) {
     cache.facts.reset();
     cache.failed = false;
+    // A pass begun for this state of the file is joined; any other is dropped.
+    std::unique_ptr<las::DataPass> pass = std::move(cache.running);
+    if (cache.runningKey != key) pass.reset();
+    cache.runningKey.clear();
     try {
-      cache.facts = gatherFacts(file);
+      if (!pass) pass = passFor(file);
+      cache.facts = pass->finish(file.poll);
       cache.key = key;
     } catch (const base::RunCancelled&) {
       cache.key.clear();

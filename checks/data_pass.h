@@ -11,6 +11,13 @@
 
 namespace korrivan::checks {
 
+// Begins the pass on the spare cores, for the run layer to call as soon as
+// the directory is built (and, for versions 1.2/2.0, the main sections are
+// parsed): the helpers scan while the header checks run, and the first
+// family that asks joins them. Nothing happens for a single thread or small
+// data: then the first family that asks makes the whole pass.
+void startDataPass(const FileView& file);
+
 // The facts of the data section that begins at `row`, or nullptr.
 const las::SectionFacts* dataFactsOf(const FileView& file, const las::SectionRow& row);
 

@@ -70,7 +70,14 @@ constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                    1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 constexpr std::int64_t kIntegerPowersOfTen[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000};
 
-double indexFromMantissa(std::int64_t mantissa, int digits, int decimals, bool negative);
+inline double indexFromMantissa(std::int64_t mantissa, int digits, int decimals, bool negative) {
+  double v = static_cast<double>(mantissa) / kPowersOfTen[decimals];
+  v = negative ? -v : v;
+  // With at most 5 decimals and the digits scaled to 5 decimals still below
+  // 10^15, rounding to 5 decimals gives the same double.
+  if (decimals <= 5 && digits + (5 - decimals) <= 15) return v;
+  return roundedTo5(v);
+}
 
 // The index value the way the STEP scan reads it: the leading number of the
 // text before the delimiter, rounded to 5 decimals.
@@ -133,29 +140,15 @@ inline std::uint64_t digitsValue(std::uint64_t x, int n) {
   return v & 0xFFFFFFFFull;
 }
 
-double indexFromMantissa(std::int64_t mantissa, int digits, int decimals, bool negative) {
-  double v = static_cast<double>(mantissa) / kPowersOfTen[decimals];
-  v = negative ? -v : v;
-  // With at most 5 decimals and the digits scaled to 5 decimals still below
-  // 10^15, rounding to 5 decimals gives the same double.
-  if (decimals <= 5 && digits + (5 - decimals) <= 15) return v;
-  return roundedTo5(v);
-}
-
 }  // namespace
 
-double depthIndexValue(std::string_view t, char delimiter) {
-  // Nearly every index is a plain decimal of a few digits: read its integer
-  // and fraction digits eight at a time. The number ends before the
-  // delimiter, which is never part of a number. Reading 18 characters ahead
-  // needs a copy of a short text, padded with blanks.
-  char padded[32];
-  const char* p = t.data();
-  if (t.size() < 24) {
-    std::memset(padded, ' ', sizeof padded);
-    std::memcpy(padded, t.data(), t.size());
-    p = padded;
-  }
+namespace {
+
+// Reads a plain decimal at p (a sign, up to 7 digits, a point, up to 7
+// digits, then no exponent) into `out`; false for anything else. Reads at
+// most 18 bytes from p: a character that is no digit must end the number
+// within them, or they must be readable.
+inline bool plainIndexValue(const char* p, double& out) {
   bool negative = false;
   if (*p == '-' || *p == '+') negative = *p++ == '-';
   const std::uint64_t whole = load8(p);
@@ -169,12 +162,28 @@ double depthIndexValue(std::string_view t, char delimiter) {
     after += 1 + decimals;
   }
   const bool exponentMayFollow = *after == 'e' || *after == 'E' || *after == 'd' || *after == 'D';
-  if (wholeDigits < 8 && decimals < 8 && wholeDigits + decimals > 0 && !exponentMayFollow) {
-    std::int64_t mantissa = wholeDigits > 0 ? static_cast<std::int64_t>(digitsValue(whole, wholeDigits)) : 0;
-    if (decimals > 0)
-      mantissa = mantissa * kIntegerPowersOfTen[decimals] +
-                 static_cast<std::int64_t>(digitsValue(fraction, decimals));
-    return indexFromMantissa(mantissa, wholeDigits + decimals, decimals, negative);
+  if (wholeDigits == 8 || decimals == 8 || wholeDigits + decimals == 0 || exponentMayFollow) return false;
+  std::int64_t mantissa = wholeDigits > 0 ? static_cast<std::int64_t>(digitsValue(whole, wholeDigits)) : 0;
+  if (decimals > 0)
+    mantissa = mantissa * kIntegerPowersOfTen[decimals] + static_cast<std::int64_t>(digitsValue(fraction, decimals));
+  out = indexFromMantissa(mantissa, wholeDigits + decimals, decimals, negative);
+  return true;
+}
+
+}  // namespace
+
+double depthIndexValue(std::string_view t, char delimiter) {
+  // Nearly every index is a plain decimal of a few digits, read eight digits
+  // at a time; the number ends before the delimiter, which is never part of
+  // a number. A short text is read from a copy padded with blanks.
+  double value = 0;
+  if (t.size() >= 24) {
+    if (plainIndexValue(t.data(), value)) return value;
+  } else {
+    char padded[32];
+    std::memset(padded, ' ', sizeof padded);
+    std::memcpy(padded, t.data(), t.size());
+    if (plainIndexValue(padded, value)) return value;
   }
   return exactIndexValue(t, delimiter);
 }
@@ -351,6 +360,16 @@ struct RecordPart {
         differentAt(ring.size(), -1) {}
 
   void add(std::int64_t index, std::int64_t fields) {
+    if (size == 1) {
+      if (firstAt[0] < 0) {
+        firstAt[0] = index;
+        firstValue[0] = fields;
+      } else if (differentAt[0] < 0 && fields != firstValue[0]) {
+        differentAt[0] = index;
+      }
+      ring[0] = fields;
+      return;
+    }
     if (index < size - 1) head.push_back(fields);
     window += fields - ring[pos];
     ring[pos] = fields;
@@ -493,6 +512,14 @@ public:
   const MaskSetup& setup() const { return setup_; }
   // Takes the line at buffer offset `at`; false: the scan ends before it.
   bool line(const LineTraits& t, std::size_t at) { return take(t, base_ + static_cast<std::int64_t>(at)); }
+
+  // Takes the line d[from, to) of the buffer, which a CR ends, from its masks.
+  bool line(const char* d, std::size_t from, std::size_t to, const LineAcc& acc) {
+    if (acc.special) return take(analyzeLine({d + from, to - from}, to - from, plan_.delimiter), base_ + from);
+    if (acc.firstNonBlank < 0 || d[acc.firstNonBlank] == '#')
+      return take(finishLine(d, from, to, acc, setup_), base_ + from);
+    return takeDataLine(d, from, to, acc);
+  }
   // Whether the line beginning at buffer offset `at` is this part's.
   bool owns(std::size_t at) {
     if (base_ + static_cast<std::int64_t>(at) < end_) return true;
@@ -553,13 +580,54 @@ private:
     return true;
   }
 
+  // A data line holding no quote, tilde, lone LF or (unless it delimits)
+  // tab: what take() does for it, from the masks.
+  bool takeDataLine(const char* d, std::size_t from, std::size_t to, const LineAcc& acc) {
+    const LocalLine here{base_ + static_cast<std::int64_t>(from), f_.lines++};
+    const auto length = static_cast<std::int64_t>(to - from);
+    if (length > kLongLineLimits[0]) {
+      for (int k = 0; k < 2; ++k)
+        if (length > kLongLineLimits[k] && !f_.firstLong[k].found()) f_.firstLong[k] = here;
+    }
+    for (RecordPart& r : f_.records) r.add(here.index, acc.fields);
+    const std::int64_t columns = setup_.countDelimiter ? 1 + acc.delimiters : acc.fields;
+    const bool hasDelimiter = setup_.countDelimiter ? acc.delimiters > 0 : acc.space;
+    const std::int64_t dataIndex = f_.dataLines++;
+    if (dataIndex == 0) {
+      f_.firstData = here;
+      f_.firstDataHasDelimiter = hasDelimiter;
+      f_.firstColumns = columns;
+    } else if (columns != f_.firstColumns && !f_.columnsDiffer.found()) {
+      f_.columnsDiffer = here;
+      f_.differentColumns = columns;
+    }
+    (hasDelimiter ? f_.lastWithDelimiter : f_.lastWithoutDelimiter) = here;
+    if (f_.step.empty()) return true;
+    const std::size_t phase = nextStepPhase();
+    if (phase >= f_.step.size() || f_.step[phase].changed) return true;
+    // The CR after the line ends the number; the buffer's slack covers the
+    // bytes read past it.
+    double index = 0;
+    const char* text = d + acc.firstNonBlank;
+    if (!plainIndexValue(text, index))
+      index = depthIndexValue({text, to - static_cast<std::size_t>(acc.firstNonBlank)}, plan_.delimiter);
+    flushDepthLine();
+    pending_ = {index, here, phase};
+    return true;
+  }
+
+  std::size_t nextStepPhase() {
+    const std::size_t phase = stepPhase_;
+    if (++stepPhase_ == static_cast<std::size_t>(plan_.stepLinesPerDepth)) stepPhase_ = 0;
+    return phase;
+  }
+
   // Data line k of the part is in phase k modulo lines per depth; the first
   // part follows phase 0 only, the one its depth lines are in. A depth line
   // joins its phase when the next one is read, so that reading its index
   // overlaps with the work on the lines in between.
   void addDepthLine(const LineTraits& t, LocalLine here) {
-    const std::size_t phase = stepPhase_;
-    if (++stepPhase_ == static_cast<std::size_t>(plan_.stepLinesPerDepth)) stepPhase_ = 0;
+    const std::size_t phase = nextStepPhase();
     if (phase >= f_.step.size() || f_.step[phase].changed) return;  // the merge stops at a change
     const double index = depthIndexValue(t.text.substr(t.trimmedAt), plan_.delimiter);
     flushDepthLine();
@@ -709,7 +777,6 @@ ScanBuffer bufferScanner(bool allowWide) {
   return portable::scanBuffer<PartScanner>;
 #endif
 }
-
 
 void PartScanner::scan(std::int64_t begin, std::vector<char>& buffer, const PartControl& control) {
   f_.begin = begin;
@@ -935,141 +1002,7 @@ private:
   std::vector<std::int64_t> ringSums_;
 };
 
-// ---- running the parts ----------------------------------------------------------------
-
-// Scans the parts of one section on `threads` threads, the calling thread
-// among them, and merges them in file order as they become ready. Only the
-// calling thread polls; when its poll throws, the other threads stop after
-// their current buffer and are joined before the exception passes on.
-class PartPool {
-public:
-  PartPool(SectionJob& job, int threads, const ScanSettings& settings, const RunPoll& poll)
-      : job_(job), threads_(threads), settings_(settings), poll_(poll), merger_(job), nextPoll_(settings.pollBytes) {}
-
-  SectionFacts run(std::int64_t fileEnd) {
-    struct Joiner {
-      PartPool& pool;
-      std::vector<std::thread> threads;
-      ~Joiner() {
-        {
-          std::lock_guard<std::mutex> lock(pool.m_);
-          pool.stop_ = true;
-        }
-        pool.changed_.notify_all();
-        for (std::thread& t : threads) t.join();
-      }
-    } joiner{*this, {}};
-    for (int t = 1; t < threads_; ++t) joiner.threads.emplace_back([this] { work(); });
-
-    std::vector<char> buffer(kBufferBytes + kBufferSlack + 1);
-    const std::function<void()> pollIfDue = [this] { this->pollIfDue(); };
-    const PartControl control{&stop_, &scanned_, &pollIfDue};
-    while (!mergeReady()) {
-      std::int64_t part = -1;
-      {
-        std::unique_lock<std::mutex> lock(m_);
-        if (next_ < job_.parts && next_ <= titlePart_ && next_ < merged_ + window())
-          part = next_++;
-        else
-          changed_.wait_for(lock, std::chrono::milliseconds(5));
-      }
-      if (part >= 0) {
-        try {
-          PartFacts f = scanPart(job_, part, buffer, control);
-          std::lock_guard<std::mutex> lock(m_);
-          finished(part, std::move(f));
-        } catch (const PartStopped&) {
-          // Another thread failed: mergeReady() passes its error on.
-        }
-      }
-      pollIfDue();
-    }
-    return merger_.finish(fileEnd);
-  }
-
-private:
-  std::int64_t window() const { return 2 * static_cast<std::int64_t>(threads_); }
-
-  void pollIfDue() {
-    if (!poll_) return;
-    const std::int64_t done = scanned_.load(std::memory_order_relaxed);
-    if (done < nextPoll_) return;
-    nextPoll_ = done + settings_.pollBytes;
-    poll_();
-  }
-
-  // Merges the parts that are ready in order; true when the section is done.
-  bool mergeReady() {
-    for (;;) {
-      PartFacts part;
-      {
-        std::lock_guard<std::mutex> lock(m_);
-        if (error_) std::rethrow_exception(error_);
-        if (merger_.ended() || merged_ >= job_.parts) return true;
-        auto it = ready_.find(merged_);
-        if (it == ready_.end()) return false;
-        part = std::move(it->second);
-        ready_.erase(it);
-      }
-      merger_.add(std::move(part), job_.notablesFull);
-      {
-        std::lock_guard<std::mutex> lock(m_);
-        ++merged_;
-      }
-      changed_.notify_all();
-    }
-  }
-
-  void finished(std::int64_t part, PartFacts&& f) {
-    if (f.endedAtTitle) titlePart_ = std::min(titlePart_, part);
-    ready_.emplace(part, std::move(f));
-    changed_.notify_all();
-  }
-
-  void work() {
-    std::vector<char> buffer(kBufferBytes + kBufferSlack + 1);
-    const std::function<void()> none;
-    const PartControl control{&stop_, &scanned_, &none};
-    try {
-      for (;;) {
-        std::int64_t part = -1;
-        {
-          std::unique_lock<std::mutex> lock(m_);
-          changed_.wait(
-              lock, [&] { return stop_ || next_ >= job_.parts || next_ > titlePart_ || next_ < merged_ + window(); });
-          if (stop_ || next_ >= job_.parts || next_ > titlePart_) return;
-          part = next_++;
-        }
-        PartFacts f = scanPart(job_, part, buffer, control);
-        std::lock_guard<std::mutex> lock(m_);
-        finished(part, std::move(f));
-      }
-    } catch (const PartStopped&) {
-    } catch (...) {
-      std::lock_guard<std::mutex> lock(m_);
-      if (!error_) error_ = std::current_exception();
-      stop_ = true;
-      changed_.notify_all();
-    }
-  }
-
-  SectionJob& job_;
-  const int threads_;
-  const ScanSettings& settings_;
-  const RunPoll& poll_;
-  SectionMerger merger_;   // used by the calling thread only
-  std::int64_t nextPoll_;  // scanned bytes at which the calling thread polls next
-
-  std::mutex m_;
-  std::condition_variable changed_;
-  std::atomic<bool> stop_{false};
-  std::atomic<std::int64_t> scanned_{0};
-  std::int64_t next_ = 0;    // the next part to scan
-  std::int64_t merged_ = 0;  // parts merged
-  std::int64_t titlePart_ = INT64_MAX;
-  std::map<std::int64_t, PartFacts> ready_;
-  std::exception_ptr error_;
-};
+// ---- the pass over every section ------------------------------------------------------
 
 // The file, opened once for every thread of the pass (pread keeps no position).
 class ReadOnlyFile {
@@ -1099,37 +1032,235 @@ private:
 std::int64_t sectionBound(const SectionDirectory& directory, const SectionRow& row, std::int64_t fileSize) {
   const auto& rows = directory.rows();
   for (std::size_t i = 0; i + 1 < rows.size(); ++i)
-    if (&rows[i] == &row || rows[i].start == row.start) return std::clamp(rows[i + 1].titleStart, row.start, fileSize);
+    if (rows[i].start == row.start) return std::clamp(rows[i + 1].titleStart, row.start, fileSize);
   return fileSize;
 }
 
+// One section of the pass: its parts and their merge.
+struct SectionScan {
+  SectionJob job;
+  std::int64_t firstPart = 0;  // the pass's number of its part 0
+  std::optional<SectionMerger> merger;
+  bool ended = false;  // merged up to its end
+  SectionFacts facts;
+};
+
 }  // namespace
+
+// The parts of all sections are numbered in file order; any thread takes the
+// next part, scans it, and merges whatever parts are ready in order. The
+// calling thread of finish() scans along and is the only one that polls.
+class DataPass::Impl {
+public:
+  Impl(const SectionDirectory& directory, const std::vector<const SectionRow*>& rows, DataScanPlan plan,
+       const ScanSettings& settings)
+      : file_(directory.fileName()), plan_(std::move(plan)), settings_(settings), nextPoll_(settings.pollBytes) {
+    const ScanBuffer scanner = bufferScanner(true);
+    std::int64_t dataBytes = 0;
+    for (const SectionRow* row : rows) {
+      if (!row ||
+          std::any_of(sections_.begin(), sections_.end(), [&](const auto& s) { return s->job.start == row->start; }))
+        continue;
+      auto& scan = *sections_.emplace_back(std::make_unique<SectionScan>());
+      SectionJob& job = scan.job;
+      job.fd = file_.fd();
+      job.fileName = directory.fileName();
+      job.start = row->start;
+      job.startLine = row->startLine;
+      job.plan = &plan_;
+      job.step = row->start == plan_.stepSection;
+      job.scanBuffer = scanner;
+      const std::int64_t bound = sectionBound(directory, *row, file_.size());
+      // The title line at the bound is scanned too: it ends the section.
+      job.lastEnd = bound < file_.size() ? bound + 1 : file_.size();
+      job.partBytes = std::max<std::int64_t>(settings.partBytes, 1);
+      job.parts = (std::max<std::int64_t>(job.lastEnd - job.start, 1) + job.partBytes - 1) / job.partBytes;
+      scan.firstPart = parts_;
+      scan.merger.emplace(job);
+      parts_ += job.parts;
+      dataBytes = std::max(dataBytes, bound - row->start);
+    }
+    threads_ = settings.threadsFor(dataBytes);
+  }
+
+  ~Impl() { stopAll(); }
+
+  void startHelpers() {
+    for (int t = 1; t < threads_; ++t) helpers_.emplace_back([this] { help(); });
+  }
+
+  DataFacts finish(const RunPoll& poll) {
+    try {
+      return finishOrThrow(poll);
+    } catch (...) {
+      stopAll();
+      throw;
+    }
+  }
+
+private:
+  std::int64_t window() const { return 2 * static_cast<std::int64_t>(threads_); }
+
+  SectionScan& sectionOf(std::int64_t part) {
+    std::size_t i = 0;
+    while (i + 1 < sections_.size() && sections_[i + 1]->firstPart <= part) ++i;
+    return *sections_[i];
+  }
+
+  // The next part to scan, or -1: none left, the window is full, or the run stops.
+  std::int64_t nextPart() {
+    while (next_ < parts_ && sectionOf(next_).ended) ++next_;  // sections that ended at a title
+    if (stop_ || next_ >= parts_ || next_ >= merged_ + window()) return -1;
+    return next_++;
+  }
+
+  void scanAndMerge(std::int64_t part, std::vector<char>& buffer, const PartControl& control) {
+    SectionScan& section = sectionOf(part);
+    PartFacts f = scanPart(section.job, part - section.firstPart, buffer, control);
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      ready_.emplace(part, std::move(f));
+    }
+    mergeReady();
+  }
+
+  // Merges the ready parts in order, one thread at a time.
+  void mergeReady() {
+    std::lock_guard<std::mutex> merging(mergeLock_);
+    for (;;) {
+      PartFacts part;
+      SectionScan* section = nullptr;
+      {
+        std::lock_guard<std::mutex> lock(m_);
+        if (merged_ >= parts_) break;
+        section = &sectionOf(merged_);
+        if (section->ended) {
+          ready_.erase(merged_++);
+          continue;
+        }
+        auto it = ready_.find(merged_);
+        if (it == ready_.end()) break;
+        part = std::move(it->second);
+        ready_.erase(it);
+      }
+      section->merger->add(std::move(part), section->job.notablesFull);
+      const bool last = merged_ + 1 == section->firstPart + section->job.parts;
+      if (section->merger->ended() || last) section->facts = section->merger->finish(file_.size());
+      {
+        std::lock_guard<std::mutex> lock(m_);
+        if (section->merger->ended() || last) section->ended = true;
+        ++merged_;
+      }
+      changed_.notify_all();
+    }
+  }
+
+  void help() {
+    std::vector<char> buffer(kBufferBytes + kBufferSlack + 1);
+    const std::function<void()> none;
+    const PartControl control{&stop_, &scanned_, &none};
+    try {
+      for (;;) {
+        std::int64_t part = -1;
+        {
+          std::unique_lock<std::mutex> lock(m_);
+          changed_.wait(lock,
+                        [&] { return (part = nextPart()) >= 0 || stop_ || merged_ >= parts_ || next_ >= parts_; });
+        }
+        if (part < 0) return;
+        scanAndMerge(part, buffer, control);
+      }
+    } catch (const PartStopped&) {
+    } catch (...) {
+      std::lock_guard<std::mutex> lock(m_);
+      if (!error_) error_ = std::current_exception();
+      stop_ = true;
+      changed_.notify_all();
+    }
+  }
+
+  DataFacts finishOrThrow(const RunPoll& poll) {
+    std::vector<char> buffer(kBufferBytes + kBufferSlack + 1);
+    const std::function<void()> pollIfDue = [&] {
+      if (!poll) return;
+      const std::int64_t done = scanned_.load(std::memory_order_relaxed);
+      if (done < nextPoll_) return;
+      nextPoll_ = done + settings_.pollBytes;
+      poll();
+    };
+    const PartControl control{&stop_, &scanned_, &pollIfDue};
+    if (poll && !helpers_.empty()) poll();  // joining helpers that may have gone far ahead
+    for (;;) {
+      std::int64_t part = -1;
+      {
+        std::unique_lock<std::mutex> lock(m_);
+        if (error_) std::rethrow_exception(error_);
+        if (merged_ >= parts_) break;
+        part = nextPart();
+        if (part < 0) changed_.wait_for(lock, std::chrono::milliseconds(5));
+      }
+      if (part >= 0) {
+        try {
+          scanAndMerge(part, buffer, control);
+        } catch (const PartStopped&) {
+          // A helper failed: its error passes on above.
+        }
+      } else {
+        mergeReady();
+      }
+      pollIfDue();
+    }
+    stopAll();
+    DataFacts out;
+    for (auto& section : sections_) out.sections.push_back(std::move(section->facts));
+    return out;
+  }
+
+  void stopAll() {
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& t : helpers_) t.join();
+    helpers_.clear();
+  }
+
+  ReadOnlyFile file_;
+  DataScanPlan plan_;
+  const ScanSettings settings_;
+  int threads_ = 1;
+  std::vector<std::unique_ptr<SectionScan>> sections_;
+  std::int64_t parts_ = 0;
+  std::int64_t nextPoll_;  // scanned bytes at which the calling thread polls next
+
+  std::mutex m_;  // guards what follows
+  std::condition_variable changed_;
+  std::atomic<bool> stop_{false};
+  std::atomic<std::int64_t> scanned_{0};
+  std::int64_t next_ = 0;    // the next part to scan
+  std::int64_t merged_ = 0;  // parts merged or passed over
+  std::map<std::int64_t, PartFacts> ready_;
+  std::exception_ptr error_;
+  std::mutex mergeLock_;  // held by the thread that merges
+  std::vector<std::thread> helpers_;
+};
+
+DataPass::DataPass(const SectionDirectory& directory, const std::vector<const SectionRow*>& sections, DataScanPlan plan,
+                   const ScanSettings& settings)
+    : impl_(std::make_unique<Impl>(directory, sections, std::move(plan), settings)) {}
+
+DataPass::~DataPass() = default;
+
+void DataPass::startHelpers() { impl_->startHelpers(); }
+
+DataFacts DataPass::finish(const RunPoll& poll) { return impl_->finish(poll); }
 
 DataFacts scanDataSections(const SectionDirectory& directory, const std::vector<const SectionRow*>& sections,
                            const DataScanPlan& plan, const ScanSettings& settings, const RunPoll& poll) {
-  DataFacts out;
-  const ReadOnlyFile file(directory.fileName());
-  const ScanBuffer scanner = bufferScanner(true);
-  for (const SectionRow* row : sections) {
-    if (!row || out.section(row->start)) continue;
-    SectionJob job;
-    job.fd = file.fd();
-    job.fileName = directory.fileName();
-    job.start = row->start;
-    job.startLine = row->startLine;
-    job.plan = &plan;
-    job.step = row->start == plan.stepSection;
-    job.scanBuffer = scanner;
-    const std::int64_t bound = sectionBound(directory, *row, file.size());
-    // The title line at the bound is scanned too: it ends the section.
-    job.lastEnd = bound < file.size() ? bound + 1 : file.size();
-    job.partBytes = std::max<std::int64_t>(settings.partBytes, 1);
-    const std::int64_t bytes = std::max<std::int64_t>(job.lastEnd - job.start, 1);
-    job.parts = (bytes + job.partBytes - 1) / job.partBytes;
-    PartPool pool(job, settings.threadsFor(bound - row->start), settings, poll);
-    out.sections.push_back(pool.run(file.size()));
-  }
-  return out;
+  DataPass pass(directory, sections, plan, settings);
+  pass.startHelpers();
+  return pass.finish(poll);
 }
 
 }  // namespace korrivan::las

@@ -12,6 +12,7 @@
 // is one line end, a lone LF stays in the line, and a line's text is cut at
 // LineSource::kMaxKeptLine bytes (its length is its full length).
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -148,6 +149,30 @@ struct DataFacts {
   const SectionFacts* section(std::int64_t start) const;
 };
 
+// One pass over the data sections (rows of the directory, in file order).
+// startHelpers() sets the helper threads to work at once (none for small
+// data); finish() scans along on the calling thread until every section is
+// done and returns the facts. Only the calling thread of finish() polls:
+// after every ScanSettings::pollBytes scanned by all threads together; when
+// its poll throws, the helpers stop after their current buffer and the
+// exception passes on. Destroying an unfinished pass stops its helpers.
+class DataPass {
+public:
+  DataPass(const SectionDirectory& directory, const std::vector<const SectionRow*>& sections, DataScanPlan plan,
+           const ScanSettings& settings);
+  ~DataPass();
+  DataPass(const DataPass&) = delete;
+  DataPass& operator=(const DataPass&) = delete;
+
+  void startHelpers();
+  // Throws RunError when the file cannot be read.
+  DataFacts finish(const RunPoll& poll);
+
+private:
+  class Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
 // Scans the sections (rows of the directory) in file order. Calls `poll`
 // from the calling thread only, after every ScanSettings::pollBytes scanned
 // by all threads together; when it throws, the other threads stop and the
@@ -166,6 +191,9 @@ struct DataFactsCache {
   std::string key;  // the file and the plan they were gathered for
   std::optional<DataFacts> facts;
   bool failed = false;  // the pass could not be made; the families walk the sections themselves
+  // A pass begun on the spare cores before the first family asked, and the key it was begun for.
+  std::unique_ptr<DataPass> running;
+  std::string runningKey;
 };
 
 }  // namespace korrivan::las

@@ -311,29 +311,46 @@ TEST(DataFacts, IndexValuesReadAsTheStepScanReadsThem) {
     }
 }
 
-TEST(DataFacts, APollThatThrowsStopsEveryThread) {
+TEST(DataFacts, OnlyTheCallingThreadPollsAndAPollThatThrowsStopsEveryThread) {
   ScratchDir dir;
   std::string data;
   for (int i = 0; i < 40000; ++i) data += std::to_string(1000 + i) + ".0 1.5 2.5\r\n";
   const std::string file = dir.write("big.las", lasWith(data));
   Scan scan(file, 2.0f, ' ');
-  ScanSettings settings = split(4096, 4);
-  settings.pollBytes = 8192;
   std::set<std::thread::id> pollers;
-  int polls = 0;
+  int polls = 0, throwAt = 0;
   auto poll = [&] {
     pollers.insert(std::this_thread::get_id());
-    if (++polls == 20) throw base::RunCancelled{};
+    if (++polls == throwAt) throw base::RunCancelled{};
   };
-  EXPECT_THROW(scan.run(settings, poll), base::RunCancelled);
-  EXPECT_EQ(polls, 20);
-  EXPECT_EQ(pollers, std::set<std::thread::id>{std::this_thread::get_id()});
-  // Uninterrupted, it polls all along the way, from this thread only.
-  polls = -1000000;
-  pollers.clear();
-  scan.run(settings, poll);
-  EXPECT_GT(polls + 1000000, 40);
-  EXPECT_EQ(pollers, std::set<std::thread::id>{std::this_thread::get_id()});
+  const std::set<std::thread::id> thisThread{std::this_thread::get_id()};
+
+  // One thread polls after every 8 KiB or so it scans.
+  ScanSettings one = split(4096, 1);
+  one.pollBytes = 8192;
+  scan.run(one, poll);
+  EXPECT_LE(polls, static_cast<int>(data.size() / 8192));
+  EXPECT_GE(polls, static_cast<int>(data.size() / 16384));
+  throwAt = 5;
+  polls = 0;
+  EXPECT_THROW(scan.run(one, poll), base::RunCancelled);
+  EXPECT_EQ(polls, 5);
+
+  // With helpers, only the calling thread polls; when its poll throws, the
+  // helpers stop and are joined before the exception passes on.
+  ScanSettings four = split(4096, 4);
+  four.pollBytes = 8192;
+  for (int round = 0; round < 20; ++round) {
+    polls = 0;
+    throwAt = 1;
+    EXPECT_THROW(scan.run(four, poll), base::RunCancelled);
+    polls = 0;
+    throwAt = 0;
+    const std::string facts = describe(scan.run(four, poll));
+    EXPECT_GE(polls, 1);
+    EXPECT_EQ(facts, describe(scan.run(onePart())));
+  }
+  EXPECT_EQ(pollers, thisThread);
 }
 
 TEST(DataFacts, ThreadsOnlyForLargeSections) {
