@@ -112,7 +112,10 @@ const las::SectionFacts* dataFactsOf(const FileView& file, const las::SectionRow
     if (cache.runningKey != key) pass.reset();
     cache.runningKey.clear();
     try {
-      if (!pass) pass = passFor(file);
+      if (!pass) {
+        pass = passFor(file);
+        pass->startHelpers();
+      }
       cache.facts = pass->finish(file.poll);
       cache.key = key;
     } catch (const base::RunCancelled&) {

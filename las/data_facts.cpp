@@ -1087,6 +1087,7 @@ public:
 
   void startHelpers() {
     for (int t = 1; t < threads_; ++t) helpers_.emplace_back([this] { help(); });
+    helpersStarted_ = static_cast<int>(helpers_.size());
   }
 
   DataFacts finish(const RunPoll& poll) {
@@ -1213,6 +1214,7 @@ private:
     stopAll();
     DataFacts out;
     for (auto& section : sections_) out.sections.push_back(std::move(section->facts));
+    out.threads = helpersStarted_ + 1;
     return out;
   }
 
@@ -1230,6 +1232,7 @@ private:
   DataScanPlan plan_;
   const ScanSettings settings_;
   int threads_ = 1;
+  int helpersStarted_ = 0;
   std::vector<std::unique_ptr<SectionScan>> sections_;
   std::int64_t parts_ = 0;
   std::int64_t nextPoll_;  // scanned bytes at which the calling thread polls next

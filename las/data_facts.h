@@ -145,6 +145,7 @@ struct DataScanPlan {
 
 struct DataFacts {
   std::vector<SectionFacts> sections;
+  int threads = 1;  // the threads the pass ran on
   // The facts of the section whose first line is at `start`, or nullptr.
   const SectionFacts* section(std::int64_t start) const;
 };

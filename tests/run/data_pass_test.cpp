@@ -2,6 +2,8 @@
 // reports and findings of their own walks: on every certification case, and
 // on generated files with a defect put on one data line, wherever the pass
 // splits the sections and on however many threads.
+#include "checks/data_pass.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -176,6 +178,34 @@ TEST(DataPass, AfterTheStopRepairTheFactsAreThoseOfTheRewrittenFile) {
   const std::string own = certifyCopy("own.las", ownWalks());
   EXPECT_NE(own.find("07: "), std::string::npos);
   EXPECT_EQ(certifyCopy("pass.las", split(50, 3)), own);
+}
+
+// Begun early by the run layer or when the first family asks, the pass runs
+// on the threads the settings give; the facts are the same either way.
+TEST(DataPass, RunsOnTheThreadsTheSettingsGive) {
+  ScratchDir dir;
+  const std::string file = (dir.path() / "data.las").string();
+  bench::generateLas(file, bench::LasKind::V30Comma, 200000);
+  auto facts = [&](const las::ScanSettings& settings, bool early) {
+    checks::FileView view;
+    view.fileName = file;
+    view.version = 3.0f;
+    view.scanSettings = settings;
+    view.directory.build(file, 3.0f);
+    if (early) checks::startDataPass(view);
+    view.delimiter = ',';
+    view.directory.locateMainSections(file, 3.0f);
+    const las::SectionRow* data = view.directory.find(view.directory.dataSectionName);
+    EXPECT_TRUE(data && checks::dataFactsOf(view, *data));
+    return std::make_pair(view.dataFacts->facts->threads, view.dataFacts->facts->sections.at(0).lines);
+  };
+  const auto one = facts(split(4096, 1), false);
+  EXPECT_EQ(one.first, 1);
+  EXPECT_GT(one.second, 1000);
+  for (bool early : {false, true}) {
+    EXPECT_EQ(facts(split(4096, 3), early), std::make_pair(3, one.second)) << early;
+    EXPECT_EQ(facts(las::ScanSettings{}, early).first, 1) << "200 kB are scanned by one thread";
+  }
 }
 
 }  // namespace
