@@ -497,12 +497,21 @@ std::int64_t firstLineStart(int fd, std::vector<char>& buffer, std::int64_t from
 // Gathers the facts of one part from the lines the loop hands it.
 class PartScanner final {
 public:
-  PartScanner(SectionJob& job, std::int64_t part) : job_(job), plan_(*job.plan), end_(job.partEnd(part)) {
+  // `dataLinesBefore`: the data lines of the section before the part, when
+  // known (-1 when not); then the part knows which of its data lines are
+  // depth lines.
+  PartScanner(SectionJob& job, std::int64_t part, std::int64_t dataLinesBefore)
+      : job_(job), plan_(*job.plan), end_(job.partEnd(part)) {
     setup_.delimiter = plan_.delimiter;
     setup_.tabIsSpecial = plan_.delimiter != '\t';
     setup_.countDelimiter = plan_.delimiter != ' ';
-    // The first part knows which of its data lines are depth lines.
-    if (job.step) f_.step.assign(part == 0 ? 1u : static_cast<std::size_t>(plan_.stepLinesPerDepth), StepPhase{});
+    if (!job.step) {
+    } else if (dataLinesBefore >= 0) {
+      f_.step.assign(1, StepPhase{});
+      stepPhase_ = static_cast<std::size_t>(dataLinesBefore % plan_.stepLinesPerDepth);
+    } else {
+      f_.step.assign(static_cast<std::size_t>(plan_.stepLinesPerDepth), StepPhase{});
+    }
     for (int size : plan_.recordSizes) f_.records.emplace_back(size);
   }
 
@@ -797,8 +806,9 @@ void PartScanner::scan(std::int64_t begin, std::vector<char>& buffer, const Part
   }
 }
 
-PartFacts scanPart(SectionJob& job, std::int64_t part, std::vector<char>& buffer, const PartControl& control) {
-  PartScanner scanner(job, part);
+PartFacts scanPart(SectionJob& job, std::int64_t part, std::int64_t dataLinesBefore, std::vector<char>& buffer,
+                   const PartControl& control) {
+  PartScanner scanner(job, part, dataLinesBefore);
   const std::int64_t from = job.partBegin(part), before = job.partEnd(part);
   const std::int64_t begin = part == 0 ? job.start : firstLineStart(job.fd, buffer, from, before);
   if (begin >= 0) scanner.scan(begin, buffer, control);
@@ -825,6 +835,7 @@ public:
   }
 
   bool ended() const { return s_.endedAtTitle; }
+  std::int64_t dataLines() const { return dataLines_; }
 
   // Adds the next part; the merged notables ask no more once full.
   void add(PartFacts&& part, std::atomic<bool>& notablesFull) {
@@ -1108,16 +1119,22 @@ private:
     return *sections_[i];
   }
 
-  // The next part to scan, or -1: none left, the window is full, or the run stops.
-  std::int64_t nextPart() {
+  // The next part to scan, or -1: none left, the window is full, or the run
+  // stops. When every part before it is merged, `dataLinesBefore` gets the
+  // data lines of its section before it (else -1).
+  std::int64_t nextPart(std::int64_t& dataLinesBefore) {
     while (next_ < parts_ && sectionOf(next_).ended) ++next_;  // sections that ended at a title
     if (stop_ || next_ >= parts_ || next_ >= merged_ + window()) return -1;
+    // With every part before it merged, the merger holds still: its next
+    // part is this one.
+    dataLinesBefore = merged_ == next_ ? sectionOf(next_).merger->dataLines() : -1;
     return next_++;
   }
 
-  void scanAndMerge(std::int64_t part, std::vector<char>& buffer, const PartControl& control) {
+  void scanAndMerge(std::int64_t part, std::int64_t dataLinesBefore, std::vector<char>& buffer,
+                    const PartControl& control) {
     SectionScan& section = sectionOf(part);
-    PartFacts f = scanPart(section.job, part - section.firstPart, buffer, control);
+    PartFacts f = scanPart(section.job, part - section.firstPart, dataLinesBefore, buffer, control);
     {
       std::lock_guard<std::mutex> lock(m_);
       ready_.emplace(part, std::move(f));
@@ -1162,14 +1179,15 @@ private:
     const PartControl control{&stop_, &scanned_, &none};
     try {
       for (;;) {
-        std::int64_t part = -1;
+        std::int64_t part = -1, dataLinesBefore = -1;
         {
           std::unique_lock<std::mutex> lock(m_);
-          changed_.wait(lock,
-                        [&] { return (part = nextPart()) >= 0 || stop_ || merged_ >= parts_ || next_ >= parts_; });
+          changed_.wait(lock, [&] {
+            return (part = nextPart(dataLinesBefore)) >= 0 || stop_ || merged_ >= parts_ || next_ >= parts_;
+          });
         }
         if (part < 0) return;
-        scanAndMerge(part, buffer, control);
+        scanAndMerge(part, dataLinesBefore, buffer, control);
       }
     } catch (const PartStopped&) {
     } catch (...) {
@@ -1192,17 +1210,17 @@ private:
     const PartControl control{&stop_, &scanned_, &pollIfDue};
     if (poll && !helpers_.empty()) poll();  // joining helpers that may have gone far ahead
     for (;;) {
-      std::int64_t part = -1;
+      std::int64_t part = -1, dataLinesBefore = -1;
       {
         std::unique_lock<std::mutex> lock(m_);
         if (error_) std::rethrow_exception(error_);
         if (merged_ >= parts_) break;
-        part = nextPart();
+        part = nextPart(dataLinesBefore);
         if (part < 0) changed_.wait_for(lock, std::chrono::milliseconds(5));
       }
       if (part >= 0) {
         try {
-          scanAndMerge(part, buffer, control);
+          scanAndMerge(part, dataLinesBefore, buffer, control);
         } catch (const PartStopped&) {
           // A helper failed: its error passes on above.
         }
