@@ -187,6 +187,25 @@ void report(const char* pass, double secs, double floorSecs, double mb) {
   std::printf("%-34s %8.3f s %9.1f MB/s %7.2fx floor\n", pass, secs, mb / secs, secs / floorSecs);
 }
 
+// CPU seconds of this process so far: in user mode (the work) and in the
+// kernel (mostly copying the file's pages).
+std::pair<double, double> cpuSeconds() {
+  rusage ru{};
+  getrusage(RUSAGE_SELF, &ru);
+  auto s = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+  return {s(ru.ru_utime), s(ru.ru_stime)};
+}
+
+// Wall time of `work`, and its user and kernel CPU time shown beside.
+double timedWithCpu(const char* pass, double floorSecs, double mb, const std::function<void()>& work) {
+  const auto [u0, s0] = cpuSeconds();
+  const double secs = seconds(work);
+  const auto [u1, s1] = cpuSeconds();
+  std::printf("%-34s %8.3f s %9.1f MB/s %7.2fx floor  (cpu: user %.3f s, kernel %.3f s)\n", pass, secs, mb / secs,
+              secs / floorSecs, u1 - u0, s1 - s0);
+  return secs;
+}
+
 int passBenchmark(std::int64_t sizeMb, bench::LasKind kind, std::string file, bool keep) {
   bool generated = file.empty();
   if (generated) {
@@ -205,16 +224,13 @@ int passBenchmark(std::int64_t sizeMb, bench::LasKind kind, std::string file, bo
   const float version = kind == bench::LasKind::V30Comma ? 3.0f : 2.0f;
   const char delimiter = kind == bench::LasKind::V30Comma ? ',' : ' ';
   las::SectionDirectory directory;
-  double dirSecs = seconds([&] { directory.locateMainSections(file, version); });
-  report("section directory build", dirSecs, floorSecs, mb);
-
-  const double tildeSecs = seconds([&] {
+  timedWithCpu("section directory build", floorSecs, mb, [&] { directory.locateMainSections(file, version); });
+  timedWithCpu("tilde line scan", floorSecs, mb, [&] {
     if (version == 3.0f)
       checks::scanTildeLinesV3(file);
     else
       checks::scanTildeLinesV2(file);
   });
-  report("tilde line scan", tildeSecs, floorSecs, mb);
 
   las::DataReadContext ctx{directory, delimiter, nullptr};
   las::ColumnConsistency cc;
@@ -232,8 +248,8 @@ int passBenchmark(std::int64_t sizeMb, bench::LasKind kind, std::string file, bo
     view.dataFacts = std::make_shared<las::DataFactsCache>();
     view.scanSettings.threads = threads;
     const las::SectionRow* row = view.directory.find(view.directory.dataSectionName);
-    const double passSecs = seconds([&] { checks::dataFactsOf(view, *row); });
-    report(threads == 1 ? "data pass, 1 thread" : "data pass, every core", passSecs, floorSecs, mb);
+    timedWithCpu(threads == 1 ? "data pass, 1 thread" : "data pass, every core", floorSecs, mb,
+                 [&] { checks::dataFactsOf(view, *row); });
   }
 
   las::CurveTable curves;

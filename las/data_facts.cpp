@@ -248,54 +248,53 @@ struct BlockMasks {
   std::uint64_t delimiter = 0;
 };
 
-inline std::uint64_t lowBits(std::size_t n) { return n >= 64 ? ~0ull : (1ull << n) - 1; }
-inline std::size_t countTrailingZeros(std::uint64_t v) { return static_cast<std::size_t>(__builtin_ctzll(v)); }
-inline std::int64_t countBits(std::uint64_t v) { return __builtin_popcountll(v); }
+// Inlined into the loop of each instruction set, so that there they use its
+// own bit-count instruction.
+#define KORRIVAN_INLINE [[gnu::always_inline]] inline
 
-// The traits of the current line gathered from the blocks it spans.
-struct LineAcc {
-  std::int64_t fields = 0;
-  std::int64_t delimiters = 0;
-  std::int64_t firstNonBlank = -1;  // offset in the buffer
-  bool special = false;
-  bool space = false;
+KORRIVAN_INLINE std::uint64_t lowBits(std::size_t n) { return n >= 64 ? ~0ull : (1ull << n) - 1; }
+KORRIVAN_INLINE std::size_t countTrailingZeros(std::uint64_t v) { return static_cast<std::size_t>(__builtin_ctzll(v)); }
+KORRIVAN_INLINE std::int64_t countBits(std::uint64_t v) { return __builtin_popcountll(v); }
 
-  void add(const BlockMasks& m, std::uint64_t starts, std::size_t base, std::size_t from, std::size_t to) {
-    const std::uint64_t range = lowBits(to) & ~lowBits(from);
-    fields += countBits(starts & range);
-    delimiters += countBits(m.delimiter & range);
-    special = special || (m.special & range) != 0;
-    space = space || (m.space & range) != 0;
-    if (firstNonBlank < 0) {
-      const std::uint64_t nonBlank = ~m.space & range;
-      if (nonBlank != 0) firstNonBlank = static_cast<std::int64_t>(base + countTrailingZeros(nonBlank));
-    }
-  }
+KORRIVAN_INLINE std::size_t lastBit(std::uint64_t v) { return 63 - static_cast<std::size_t>(__builtin_clzll(v)); }
+
+// A line of the buffer, d[from, to), as the mask loop sees it.
+struct BlockLine {
+  std::size_t from = 0, to = 0;
+  std::int64_t fields = 0;      // runs of non-blank characters
+  std::int64_t delimiters = 0;  // when the delimiter is not the blank
+  bool special = false;         // holds a character analyzeLine() must look at
+  bool space = false;           // holds a blank
+  bool endsAtCr = true;         // false: the last line of the file, without a line end
 };
 
-// The traits of the line d[from, to) from the masks.
-inline LineTraits finishLine(const char* d, std::size_t from, std::size_t to, const LineAcc& acc,
-                             const MaskSetup& setup) {
-  const std::string_view text(d + from, to - from);
-  if (acc.special) return analyzeLine(text, static_cast<std::int64_t>(text.size()), setup.delimiter);
+// Offset of the line's first non-blank character, or `to` for a blank line.
+KORRIVAN_INLINE std::size_t firstNonBlank(const char* d, const BlockLine& line) {
+  std::size_t at = line.from;
+  while (at < line.to && d[at] == ' ') ++at;
+  return at;
+}
+
+// The traits of a line without special characters, from the mask loop.
+LineTraits traitsOf(const char* d, const BlockLine& line, const MaskSetup& setup) {
+  const std::string_view text(d + line.from, line.to - line.from);
+  if (line.special) return analyzeLine(text, static_cast<std::int64_t>(text.size()), setup.delimiter);
   LineTraits t;
   t.text = text;
   t.length = static_cast<std::int64_t>(text.size());
-  t.fields = acc.fields;
-  if (acc.firstNonBlank < 0) {
+  t.fields = line.fields;
+  t.trimmedAt = firstNonBlank(d, line) - line.from;
+  if (t.trimmedAt == text.size())
     t.kind = LineClass::Blank;
-    t.trimmedAt = text.size();
-  } else {
-    t.trimmedAt = static_cast<std::size_t>(acc.firstNonBlank) - from;
+  else
     t.kind = text[t.trimmedAt] == '#' ? LineClass::Comment : LineClass::Data;
-  }
   if (setup.countDelimiter) {
-    t.hasDelimiter = acc.delimiters > 0;
-    t.tab = setup.delimiter == '\t' && acc.delimiters > 0;
-    t.columns = 1 + acc.delimiters;
+    t.hasDelimiter = line.delimiters > 0;
+    t.tab = setup.delimiter == '\t' && line.delimiters > 0;
+    t.columns = 1 + line.delimiters;
   } else {
-    t.hasDelimiter = acc.space;
-    t.columns = acc.fields;
+    t.hasDelimiter = line.space;
+    t.columns = line.fields;
   }
   if (t.kind != LineClass::Data) t.columns = 0;
   return t;
@@ -429,6 +428,8 @@ struct PartFacts {
 
 class PartScanner;
 using ScanBuffer = std::size_t (*)(const char*, std::size_t, bool, PartScanner&);
+// Reads a plain index at p (see plainIndexValue); false for anything else.
+using IndexReader = bool (*)(const char*, double&);
 
 // What every part of a section scan shares.
 struct SectionJob {
@@ -440,6 +441,7 @@ struct SectionJob {
   const DataScanPlan* plan = nullptr;
   bool step = false;
   ScanBuffer scanBuffer = nullptr;
+  IndexReader readIndex = nullptr;
   std::mutex longLines;                   // one line longer than a buffer is read at a time
   std::atomic<bool> notablesFull{false};  // the merged notables need no more
 
@@ -522,13 +524,16 @@ public:
   // Takes the line at buffer offset `at`; false: the scan ends before it.
   bool line(const LineTraits& t, std::size_t at) { return take(t, base_ + static_cast<std::int64_t>(at)); }
 
-  // Takes the line d[from, to) of the buffer, which a CR ends, from its masks.
-  bool line(const char* d, std::size_t from, std::size_t to, const LineAcc& acc) {
-    if (acc.special) return take(analyzeLine({d + from, to - from}, to - from, plan_.delimiter), base_ + from);
-    if (acc.firstNonBlank < 0 || d[acc.firstNonBlank] == '#')
-      return take(finishLine(d, from, to, acc, setup_), base_ + from);
-    return takeDataLine(d, from, to, acc);
+  // Takes a line of the buffer from what the mask loop found; false: the
+  // scan ends before it.
+  bool line(const char* d, const BlockLine& line) {
+    if (!line.special && line.endsAtCr) {
+      const std::size_t first = firstNonBlank(d, line);
+      if (first < line.to && d[first] != '#') return takeDataLine(d, line, first);
+    }
+    return take(traitsOf(d, line, setup_), base_ + static_cast<std::int64_t>(line.from));
   }
+
   // Whether the line beginning at buffer offset `at` is this part's.
   bool owns(std::size_t at) {
     if (base_ + static_cast<std::int64_t>(at) < end_) return true;
@@ -591,16 +596,16 @@ private:
 
   // A data line holding no quote, tilde, lone LF or (unless it delimits)
   // tab: what take() does for it, from the masks.
-  bool takeDataLine(const char* d, std::size_t from, std::size_t to, const LineAcc& acc) {
-    const LocalLine here{base_ + static_cast<std::int64_t>(from), f_.lines++};
-    const auto length = static_cast<std::int64_t>(to - from);
+  bool takeDataLine(const char* d, const BlockLine& line, std::size_t first) {
+    const LocalLine here{base_ + static_cast<std::int64_t>(line.from), f_.lines++};
+    const auto length = static_cast<std::int64_t>(line.to - line.from);
     if (length > kLongLineLimits[0]) {
       for (int k = 0; k < 2; ++k)
         if (length > kLongLineLimits[k] && !f_.firstLong[k].found()) f_.firstLong[k] = here;
     }
-    for (RecordPart& r : f_.records) r.add(here.index, acc.fields);
-    const std::int64_t columns = setup_.countDelimiter ? 1 + acc.delimiters : acc.fields;
-    const bool hasDelimiter = setup_.countDelimiter ? acc.delimiters > 0 : acc.space;
+    for (RecordPart& r : f_.records) r.add(here.index, line.fields);
+    const std::int64_t columns = setup_.countDelimiter ? 1 + line.delimiters : line.fields;
+    const bool hasDelimiter = setup_.countDelimiter ? line.delimiters > 0 : line.space;
     const std::int64_t dataIndex = f_.dataLines++;
     if (dataIndex == 0) {
       f_.firstData = here;
@@ -617,9 +622,7 @@ private:
     // The CR after the line ends the number; the buffer's slack covers the
     // bytes read past it.
     double index = 0;
-    const char* text = d + acc.firstNonBlank;
-    if (!plainIndexValue(text, index))
-      index = depthIndexValue({text, to - static_cast<std::size_t>(acc.firstNonBlank)}, plan_.delimiter);
+    if (!job_.readIndex(d + first, index)) index = depthIndexValue({d + first, line.to - first}, plan_.delimiter);
     flushDepthLine();
     pending_ = {index, here, phase};
     return true;
@@ -685,28 +688,42 @@ private:
 
 namespace sse2 {
 
-inline BlockMasks computeMasks(const char* p, const MaskSetup& setup) {
-  const __m128i space = _mm_set1_epi8(' '), cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
-  const __m128i quote = _mm_set1_epi8('"'), tilde = _mm_set1_epi8('~');
-  const __m128i tab = _mm_set1_epi8(setup.tabIsSpecial ? '\t' : '"');
-  const __m128i delimiter = _mm_set1_epi8(setup.delimiter);
-  BlockMasks m;
-  for (int k = 0; k < 4; ++k) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
-    const __m128i isLf = _mm_cmpeq_epi8(v, lf);
-    const __m128i special = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, tilde)),
-                                         _mm_or_si128(isLf, _mm_cmpeq_epi8(v, tab)));
-    auto bits = [k](__m128i x) {
-      return static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(x))) << (16 * k);
-    };
-    m.space |= bits(_mm_cmpeq_epi8(v, space));
-    m.cr |= bits(_mm_cmpeq_epi8(v, cr));
-    m.lf |= bits(isLf);
-    m.special |= bits(special);
-    if (setup.countDelimiter) m.delimiter |= bits(_mm_cmpeq_epi8(v, delimiter));
+// The compare vectors, built once per buffer.
+class Masker {
+public:
+  explicit Masker(const MaskSetup& setup)
+      : space_(_mm_set1_epi8(' ')),
+        cr_(_mm_set1_epi8('\r')),
+        lf_(_mm_set1_epi8('\n')),
+        quote_(_mm_set1_epi8('"')),
+        tilde_(_mm_set1_epi8('~')),
+        tab_(_mm_set1_epi8(setup.tabIsSpecial ? '\t' : '"')),
+        delimiter_(_mm_set1_epi8(setup.delimiter)),
+        countDelimiter_(setup.countDelimiter) {}
+
+  BlockMasks operator()(const char* p) const {
+    BlockMasks m;
+    for (int k = 0; k < 4; ++k) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+      const __m128i isLf = _mm_cmpeq_epi8(v, lf_);
+      const __m128i special = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, quote_), _mm_cmpeq_epi8(v, tilde_)),
+                                           _mm_or_si128(isLf, _mm_cmpeq_epi8(v, tab_)));
+      auto bits = [k](__m128i x) {
+        return static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(x))) << (16 * k);
+      };
+      m.space |= bits(_mm_cmpeq_epi8(v, space_));
+      m.cr |= bits(_mm_cmpeq_epi8(v, cr_));
+      m.lf |= bits(isLf);
+      m.special |= bits(special);
+      if (countDelimiter_) m.delimiter |= bits(_mm_cmpeq_epi8(v, delimiter_));
+    }
+    return m;
   }
-  return m;
-}
+
+private:
+  __m128i space_, cr_, lf_, quote_, tilde_, tab_, delimiter_;
+  bool countDelimiter_;
+};
 
 #include "las/data_scan_loop.inc"
 
@@ -715,34 +732,98 @@ inline BlockMasks computeMasks(const char* p, const MaskSetup& setup) {
 #if defined(__GNUC__) && !defined(__clang__)
 #define KORRIVAN_AVX2_LOOP 1
 #pragma GCC push_options
-#pragma GCC target("avx2,bmi,popcnt")
+#pragma GCC target("avx2,bmi,popcnt,sse4.1,ssse3")
 
 namespace avx2 {
 
-inline BlockMasks computeMasks(const char* p, const MaskSetup& setup) {
-  const __m256i space = _mm256_set1_epi8(' '), cr = _mm256_set1_epi8('\r'), lf = _mm256_set1_epi8('\n');
-  const __m256i quote = _mm256_set1_epi8('"'), tilde = _mm256_set1_epi8('~');
-  const __m256i tab = _mm256_set1_epi8(setup.tabIsSpecial ? '\t' : '"');
-  const __m256i delimiter = _mm256_set1_epi8(setup.delimiter);
-  BlockMasks m;
-  for (int k = 0; k < 2; ++k) {
-    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * k));
-    const __m256i isLf = _mm256_cmpeq_epi8(v, lf);
-    const __m256i special = _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi8(v, quote), _mm256_cmpeq_epi8(v, tilde)),
-                                            _mm256_or_si256(isLf, _mm256_cmpeq_epi8(v, tab)));
-    auto bits = [k](__m256i x) {
-      return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(x))) << (32 * k);
-    };
-    m.space |= bits(_mm256_cmpeq_epi8(v, space));
-    m.cr |= bits(_mm256_cmpeq_epi8(v, cr));
-    m.lf |= bits(isLf);
-    m.special |= bits(special);
-    if (setup.countDelimiter) m.delimiter |= bits(_mm256_cmpeq_epi8(v, delimiter));
+// The compare vectors, built once per buffer.
+class Masker {
+public:
+  explicit Masker(const MaskSetup& setup)
+      : space_(_mm256_set1_epi8(' ')),
+        cr_(_mm256_set1_epi8('\r')),
+        lf_(_mm256_set1_epi8('\n')),
+        quote_(_mm256_set1_epi8('"')),
+        tilde_(_mm256_set1_epi8('~')),
+        tab_(_mm256_set1_epi8(setup.tabIsSpecial ? '\t' : '"')),
+        delimiter_(_mm256_set1_epi8(setup.delimiter)),
+        countDelimiter_(setup.countDelimiter) {}
+
+  BlockMasks operator()(const char* p) const {
+    BlockMasks m;
+    for (int k = 0; k < 2; ++k) {
+      const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * k));
+      const __m256i isLf = _mm256_cmpeq_epi8(v, lf_);
+      const __m256i special =
+          _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi8(v, quote_), _mm256_cmpeq_epi8(v, tilde_)),
+                          _mm256_or_si256(isLf, _mm256_cmpeq_epi8(v, tab_)));
+      auto bits = [k](__m256i x) {
+        return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(x))) << (32 * k);
+      };
+      m.space |= bits(_mm256_cmpeq_epi8(v, space_));
+      m.cr |= bits(_mm256_cmpeq_epi8(v, cr_));
+      m.lf |= bits(isLf);
+      m.special |= bits(special);
+      if (countDelimiter_) m.delimiter |= bits(_mm256_cmpeq_epi8(v, delimiter_));
+    }
+    return m;
   }
-  return m;
-}
+
+private:
+  __m256i space_, cr_, lf_, quote_, tilde_, tab_, delimiter_;
+  bool countDelimiter_;
+};
 
 #include "las/data_scan_loop.inc"
+
+// For a number of `whole` integer and `decimals` fraction digits (at most 15
+// together, a point between them), the shuffle that puts its digits into 16
+// bytes, right-aligned, zeros in front.
+struct DigitShuffles {
+  std::int8_t at[16][16][16];
+};
+
+constexpr DigitShuffles makeDigitShuffles() {
+  DigitShuffles t{};
+  for (int whole = 0; whole < 16; ++whole)
+    for (int decimals = 0; whole + decimals < 16; ++decimals)
+      for (int k = 0; k < 16; ++k) {
+        const int i = k - (16 - whole - decimals);  // the digit's place in the number
+        t.at[whole][decimals][k] = static_cast<std::int8_t>(i < 0 ? -128 : i < whole ? i : i + 1);
+      }
+  return t;
+}
+
+alignas(16) constexpr DigitShuffles kDigitShuffles = makeDigitShuffles();
+
+// plainIndexValue() with up to 15 digits, sixteen characters at a time.
+bool readIndex(const char* p, double& out) {
+  bool negative = false;
+  if (*p == '-' || *p == '+') negative = *p++ == '-';
+  const __m128i digits = _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), _mm_set1_epi8('0'));
+  const __m128i isDigit = _mm_cmpeq_epi8(_mm_min_epu8(digits, _mm_set1_epi8(9)), digits);
+  const auto digitBits = static_cast<std::uint32_t>(_mm_movemask_epi8(isDigit));
+  const int whole = __builtin_ctz(~digitBits);
+  int decimals = 0, end = whole;
+  if (whole < 16 && p[whole] == '.') {
+    decimals = __builtin_ctz(~(digitBits >> (whole + 1)));
+    end = whole + 1 + decimals;
+  }
+  if (end >= 16 || whole + decimals == 0) return false;
+  const char next = p[end];
+  if (next == 'e' || next == 'E' || next == 'd' || next == 'D') return false;
+  const __m128i shuffle = _mm_load_si128(reinterpret_cast<const __m128i*>(kDigitShuffles.at[whole][decimals]));
+  const __m128i x = _mm_shuffle_epi8(digits, shuffle);
+  const __m128i pairs = _mm_maddubs_epi16(x, _mm_set1_epi16(0x010A));       // 10 * d0 + d1
+  const __m128i quads = _mm_madd_epi16(pairs, _mm_set1_epi32(0x00010064));  // 100 * p0 + p1
+  const __m128i packed = _mm_packus_epi32(quads, quads);
+  const __m128i eights = _mm_madd_epi16(packed, _mm_set1_epi32(0x00012710));  // 10000 * q0 + q1
+  const std::int64_t mantissa =
+      static_cast<std::int64_t>(static_cast<std::uint32_t>(_mm_cvtsi128_si32(eights))) * 100000000 +
+      static_cast<std::uint32_t>(_mm_extract_epi32(eights, 1));
+  out = indexFromMantissa(mantissa, whole + decimals, decimals, negative);
+  return true;
+}
 
 }  // namespace avx2
 
@@ -753,25 +834,43 @@ inline BlockMasks computeMasks(const char* p, const MaskSetup& setup) {
 
 namespace portable {
 
-inline BlockMasks computeMasks(const char* p, const MaskSetup& setup) {
-  BlockMasks m;
-  for (int i = 0; i < 64; ++i) {
-    const char c = p[i];
-    const std::uint64_t bit = 1ull << i;
-    if (c == ' ') m.space |= bit;
-    if (c == '\r') m.cr |= bit;
-    if (c == '\n') m.lf |= bit;
-    if (c == '"' || c == '~' || c == '\n' || (c == '\t' && setup.tabIsSpecial)) m.special |= bit;
-    if (setup.countDelimiter && c == setup.delimiter) m.delimiter |= bit;
+// The masks byte by byte.
+class Masker {
+public:
+  explicit Masker(const MaskSetup& setup) : setup_(setup) {}
+
+  BlockMasks operator()(const char* p) const {
+    BlockMasks m;
+    for (int i = 0; i < 64; ++i) {
+      const char c = p[i];
+      const std::uint64_t bit = 1ull << i;
+      if (c == ' ') m.space |= bit;
+      if (c == '\r') m.cr |= bit;
+      if (c == '\n') m.lf |= bit;
+      if (c == '"' || c == '~' || c == '\n' || (c == '\t' && setup_.tabIsSpecial)) m.special |= bit;
+      if (setup_.countDelimiter && c == setup_.delimiter) m.delimiter |= bit;
+    }
+    return m;
   }
-  return m;
-}
+
+private:
+  MaskSetup setup_;
+};
 
 #include "las/data_scan_loop.inc"
 
 }  // namespace portable
 
 #endif
+
+IndexReader indexReader(bool allowWide) {
+#if defined(KORRIVAN_AVX2_LOOP)
+  if (allowWide && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("popcnt"))
+    return avx2::readIndex;
+#endif
+  (void)allowWide;
+  return plainIndexValue;
+}
 
 ScanBuffer bufferScanner(bool allowWide) {
 #if defined(__x86_64__)
@@ -1067,6 +1166,7 @@ public:
        const ScanSettings& settings)
       : file_(directory.fileName()), plan_(std::move(plan)), settings_(settings), nextPoll_(settings.pollBytes) {
     const ScanBuffer scanner = bufferScanner(true);
+    const IndexReader reader = indexReader(true);
     std::int64_t dataBytes = 0;
     for (const SectionRow* row : rows) {
       if (!row ||
@@ -1081,6 +1181,7 @@ public:
       job.plan = &plan_;
       job.step = row->start == plan_.stepSection;
       job.scanBuffer = scanner;
+      job.readIndex = reader;
       const std::int64_t bound = sectionBound(directory, *row, file_.size());
       // The title line at the bound is scanned too: it ends the section.
       job.lastEnd = bound < file_.size() ? bound + 1 : file_.size();
@@ -1266,6 +1367,12 @@ private:
   std::mutex mergeLock_;  // held by the thread that merges
   std::vector<std::thread> helpers_;
 };
+
+double bufferedIndexValue(const char* trimmedLine, std::size_t length, char delimiter) {
+  double value = 0;
+  if (indexReader(true)(trimmedLine, value)) return value;
+  return depthIndexValue({trimmedLine, length}, delimiter);
+}
 
 DataPass::DataPass(const SectionDirectory& directory, const std::vector<const SectionRow*>& sections, DataScanPlan plan,
                    const ScanSettings& settings)

@@ -186,6 +186,11 @@ DataFacts scanDataSections(const SectionDirectory& directory, const std::vector<
 // away from zero to 5 decimals; 0 when it does not begin with a number.
 double depthIndexValue(std::string_view trimmedLine, char delimiter);
 
+// The same value, read the way the pass reads it inside its buffer: the
+// line (from its first non-blank character) ends at a CR, after which at
+// least 32 more bytes can be read.
+double bufferedIndexValue(const char* trimmedLine, std::size_t length, char delimiter);
+
 // The facts of one file kept for one certification run: the families ask
 // for them through the run's file view, which owns this.
 struct DataFactsCache {

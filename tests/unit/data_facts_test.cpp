@@ -308,6 +308,10 @@ TEST(DataFacts, IndexValuesReadAsTheStepScanReadsThem) {
     for (char delimiter : {' ', ',', '\t'}) {
       const double want = reference(t, delimiter), got = depthIndexValue(t, delimiter);
       ASSERT_TRUE(got == want && std::signbit(got) == std::signbit(want)) << "'" << t << "' " << int(delimiter);
+      // In the pass's buffer: the line's CR, then whatever the buffer holds.
+      const std::string buffered = t + "\r" + std::string(40, "1\n.9"[random() % 4]);
+      const double inBuffer = bufferedIndexValue(buffered.data(), t.size(), delimiter);
+      ASSERT_TRUE(inBuffer == want && std::signbit(inBuffer) == std::signbit(want)) << "'" << t << "' buffered";
     }
 }
 
