@@ -47,6 +47,7 @@ std::unique_ptr<las::DataPass> passFor(const FileView& file) {
   // Version 1.2/2.0 line syntax lists blank, comment and tab lines; each
   // finding costs at least its CR LFs and its shortest message.
   plan.notables = classic;
+  plan.columnFacts = !classic;  // the 3.0 delimiter pass and column counts
   plan.notableBudget = certify::OutcomeSlot::kMaxText;
   plan.notableOverhead = 4 + std::string_view("Tab character(s) found.").size();
 

@@ -351,14 +351,20 @@ struct StepPhase {
 // lines is a record's count when the line ends a record; which lines do is
 // known only when the parts are merged, so every phase is followed.
 struct RecordPart {
-  explicit RecordPart(int linesPerRecord)
+  // `linesBefore`: the section's lines before the part when known (else
+  // -1); then only the phase whose lines end records is followed, by a
+  // running sum over each record.
+  RecordPart(int linesPerRecord, std::int64_t linesBefore)
       : size(linesPerRecord),
         ring(static_cast<std::size_t>(linesPerRecord), 0),
         firstValue(ring.size(), 0),
         firstAt(ring.size(), -1),
-        differentAt(ring.size(), -1) {}
+        differentAt(ring.size(), -1),
+        knownEnd(linesBefore < 0 ? -1 : (size - 1 - linesBefore % size) % size),
+        untilEnd(knownEnd) {}
 
   void add(std::int64_t index, std::int64_t fields) {
+    if (knownEnd >= 0 && size > 1) return addInPhase(index, fields);
     if (size == 1) {
       if (firstAt[0] < 0) {
         firstAt[0] = index;
@@ -383,6 +389,26 @@ struct RecordPart {
     }
   }
 
+  // A line of a part that knows which of its lines end records.
+  void addInPhase(std::int64_t index, std::int64_t fields) {
+    if (index < size - 1) head.push_back(fields);
+    ring[pos] = fields;
+    pos = pos + 1 == ring.size() ? 0 : pos + 1;
+    record += fields;
+    if (untilEnd-- > 0) return;
+    untilEnd = size - 1;
+    const std::int64_t sum = record;
+    record = 0;
+    if (index < size - 1) return;  // the record began in the part before
+    const auto phase = static_cast<std::size_t>(knownEnd);
+    if (firstAt[phase] < 0) {
+      firstAt[phase] = index;
+      firstValue[phase] = sum;
+    } else if (differentAt[phase] < 0 && sum != firstValue[phase]) {
+      differentAt[phase] = index;
+    }
+  }
+
   // The counts of the last min(lines, size) lines, oldest first.
   std::vector<std::int64_t> tail(std::int64_t lines) const {
     std::vector<std::int64_t> out;
@@ -400,6 +426,9 @@ struct RecordPart {
   std::int64_t window = 0;
   std::vector<std::int64_t> firstValue, firstAt, differentAt;  // by phase (line index modulo size)
   std::vector<std::int64_t> head;                              // counts of the first size - 1 lines
+  std::int64_t knownEnd;    // the phase of the lines that end records, when known (else -1)
+  std::int64_t untilEnd;    // lines to read before the next record ends
+  std::int64_t record = 0;  // the fields of the record read so far
 };
 
 struct PartFacts {
@@ -502,7 +531,7 @@ public:
   // `dataLinesBefore`: the data lines of the section before the part, when
   // known (-1 when not); then the part knows which of its data lines are
   // depth lines.
-  PartScanner(SectionJob& job, std::int64_t part, std::int64_t dataLinesBefore)
+  PartScanner(SectionJob& job, std::int64_t part, std::int64_t linesBefore, std::int64_t dataLinesBefore)
       : job_(job), plan_(*job.plan), end_(job.partEnd(part)) {
     setup_.delimiter = plan_.delimiter;
     setup_.tabIsSpecial = plan_.delimiter != '\t';
@@ -514,7 +543,7 @@ public:
     } else {
       f_.step.assign(static_cast<std::size_t>(plan_.stepLinesPerDepth), StepPhase{});
     }
-    for (int size : plan_.recordSizes) f_.records.emplace_back(size);
+    for (int size : plan_.recordSizes) f_.records.emplace_back(size, linesBefore);
   }
 
   // Scans the part's lines from `begin`, the start of its first line.
@@ -581,15 +610,17 @@ private:
       return true;
     }
     const std::int64_t dataIndex = f_.dataLines++;
-    if (dataIndex == 0) {
-      f_.firstData = here;
-      f_.firstDataHasDelimiter = t.hasDelimiter;
-      f_.firstColumns = t.columns;
-    } else if (!f_.columnsDiffer.found() && t.columns != f_.firstColumns) {
-      f_.columnsDiffer = here;
-      f_.differentColumns = t.columns;
+    if (dataIndex == 0) f_.firstData = here;
+    if (plan_.columnFacts) {
+      if (dataIndex == 0) {
+        f_.firstDataHasDelimiter = t.hasDelimiter;
+        f_.firstColumns = t.columns;
+      } else if (!f_.columnsDiffer.found() && t.columns != f_.firstColumns) {
+        f_.columnsDiffer = here;
+        f_.differentColumns = t.columns;
+      }
+      (t.hasDelimiter ? f_.lastWithDelimiter : f_.lastWithoutDelimiter) = here;
     }
-    (t.hasDelimiter ? f_.lastWithDelimiter : f_.lastWithoutDelimiter) = here;
     if (!f_.step.empty()) addDepthLine(t, here);
     return true;
   }
@@ -604,18 +635,20 @@ private:
         if (length > kLongLineLimits[k] && !f_.firstLong[k].found()) f_.firstLong[k] = here;
     }
     for (RecordPart& r : f_.records) r.add(here.index, line.fields);
-    const std::int64_t columns = setup_.countDelimiter ? 1 + line.delimiters : line.fields;
-    const bool hasDelimiter = setup_.countDelimiter ? line.delimiters > 0 : line.space;
     const std::int64_t dataIndex = f_.dataLines++;
-    if (dataIndex == 0) {
-      f_.firstData = here;
-      f_.firstDataHasDelimiter = hasDelimiter;
-      f_.firstColumns = columns;
-    } else if (columns != f_.firstColumns && !f_.columnsDiffer.found()) {
-      f_.columnsDiffer = here;
-      f_.differentColumns = columns;
+    if (dataIndex == 0) f_.firstData = here;
+    if (plan_.columnFacts) {
+      const std::int64_t columns = setup_.countDelimiter ? 1 + line.delimiters : line.fields;
+      const bool hasDelimiter = setup_.countDelimiter ? line.delimiters > 0 : line.space;
+      if (dataIndex == 0) {
+        f_.firstDataHasDelimiter = hasDelimiter;
+        f_.firstColumns = columns;
+      } else if (columns != f_.firstColumns && !f_.columnsDiffer.found()) {
+        f_.columnsDiffer = here;
+        f_.differentColumns = columns;
+      }
+      (hasDelimiter ? f_.lastWithDelimiter : f_.lastWithoutDelimiter) = here;
     }
-    (hasDelimiter ? f_.lastWithDelimiter : f_.lastWithoutDelimiter) = here;
     if (f_.step.empty()) return true;
     const std::size_t phase = nextStepPhase();
     if (phase >= f_.step.size() || f_.step[phase].changed) return true;
@@ -905,11 +938,11 @@ void PartScanner::scan(std::int64_t begin, std::vector<char>& buffer, const Part
   }
 }
 
-PartFacts scanPart(SectionJob& job, std::int64_t part, std::int64_t dataLinesBefore, std::vector<char>& buffer,
-                   const PartControl& control) {
-  PartScanner scanner(job, part, dataLinesBefore);
-  const std::int64_t from = job.partBegin(part), before = job.partEnd(part);
-  const std::int64_t begin = part == 0 ? job.start : firstLineStart(job.fd, buffer, from, before);
+PartFacts scanPart(SectionJob& job, std::int64_t part, const std::pair<std::int64_t, std::int64_t>& linesBefore,
+                   std::vector<char>& buffer, const PartControl& control) {
+  PartScanner scanner(job, part, linesBefore.first, linesBefore.second);
+  const std::int64_t from = job.partBegin(part), to = job.partEnd(part);
+  const std::int64_t begin = part == 0 ? job.start : firstLineStart(job.fd, buffer, from, to);
   if (begin >= 0) scanner.scan(begin, buffer, control);
   return scanner.facts();
 }
@@ -934,6 +967,7 @@ public:
   }
 
   bool ended() const { return s_.endedAtTitle; }
+  std::int64_t lines() const { return lines_; }
   std::int64_t dataLines() const { return dataLines_; }
 
   // Adds the next part; the merged notables ask no more once full.
@@ -1221,21 +1255,22 @@ private:
   }
 
   // The next part to scan, or -1: none left, the window is full, or the run
-  // stops. When every part before it is merged, `dataLinesBefore` gets the
-  // data lines of its section before it (else -1).
-  std::int64_t nextPart(std::int64_t& dataLinesBefore) {
+  // stops. When every part before it is merged, `before` gets the lines and
+  // the data lines of its section before it (else -1, -1).
+  std::int64_t nextPart(std::pair<std::int64_t, std::int64_t>& before) {
     while (next_ < parts_ && sectionOf(next_).ended) ++next_;  // sections that ended at a title
     if (stop_ || next_ >= parts_ || next_ >= merged_ + window()) return -1;
     // With every part before it merged, the merger holds still: its next
     // part is this one.
-    dataLinesBefore = merged_ == next_ ? sectionOf(next_).merger->dataLines() : -1;
+    const SectionMerger& merger = *sectionOf(next_).merger;
+    before = merged_ == next_ ? std::make_pair(merger.lines(), merger.dataLines()) : std::make_pair(-1l, -1l);
     return next_++;
   }
 
-  void scanAndMerge(std::int64_t part, std::int64_t dataLinesBefore, std::vector<char>& buffer,
+  void scanAndMerge(std::int64_t part, const std::pair<std::int64_t, std::int64_t>& before, std::vector<char>& buffer,
                     const PartControl& control) {
     SectionScan& section = sectionOf(part);
-    PartFacts f = scanPart(section.job, part - section.firstPart, dataLinesBefore, buffer, control);
+    PartFacts f = scanPart(section.job, part - section.firstPart, before, buffer, control);
     {
       std::lock_guard<std::mutex> lock(m_);
       ready_.emplace(part, std::move(f));
@@ -1280,15 +1315,15 @@ private:
     const PartControl control{&stop_, &scanned_, &none};
     try {
       for (;;) {
-        std::int64_t part = -1, dataLinesBefore = -1;
+        std::int64_t part = -1;
+        std::pair<std::int64_t, std::int64_t> before{-1, -1};
         {
           std::unique_lock<std::mutex> lock(m_);
-          changed_.wait(lock, [&] {
-            return (part = nextPart(dataLinesBefore)) >= 0 || stop_ || merged_ >= parts_ || next_ >= parts_;
-          });
+          changed_.wait(
+              lock, [&] { return (part = nextPart(before)) >= 0 || stop_ || merged_ >= parts_ || next_ >= parts_; });
         }
         if (part < 0) return;
-        scanAndMerge(part, dataLinesBefore, buffer, control);
+        scanAndMerge(part, before, buffer, control);
       }
     } catch (const PartStopped&) {
     } catch (...) {
@@ -1311,17 +1346,18 @@ private:
     const PartControl control{&stop_, &scanned_, &pollIfDue};
     if (poll && !helpers_.empty()) poll();  // joining helpers that may have gone far ahead
     for (;;) {
-      std::int64_t part = -1, dataLinesBefore = -1;
+      std::int64_t part = -1;
+      std::pair<std::int64_t, std::int64_t> before{-1, -1};
       {
         std::unique_lock<std::mutex> lock(m_);
         if (error_) std::rethrow_exception(error_);
         if (merged_ >= parts_) break;
-        part = nextPart(dataLinesBefore);
+        part = nextPart(before);
         if (part < 0) changed_.wait_for(lock, std::chrono::milliseconds(5));
       }
       if (part >= 0) {
         try {
-          scanAndMerge(part, dataLinesBefore, buffer, control);
+          scanAndMerge(part, before, buffer, control);
         } catch (const PartStopped&) {
           // A helper failed: its error passes on above.
         }

@@ -138,6 +138,9 @@ struct DataScanPlan {
   bool notables = false;
   std::size_t notableBudget = 1u << 20;
   std::size_t notableOverhead = 0;
+  // The columns and the delimiters of data lines (firstDataHasDelimiter,
+  // lastDataWith(out)Delimiter, firstGap, columns, columnsDiffer).
+  bool columnFacts = true;
   std::vector<int> recordSizes;   // record lengths in lines to count fields by
   std::int64_t stepSection = -1;  // start of the section whose STEP increments are gathered
   int stepLinesPerDepth = 1;

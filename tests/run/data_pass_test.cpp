@@ -59,10 +59,11 @@ std::string certify(const std::string& file, const las::ScanSettings& scan, bool
 
 // Compares, and returns the outcome of the families' own walks.
 std::string expectSameOutcomes(const std::string& file, bool doWrap, const std::string& what) {
+  // Where the parts split makes no difference to the facts (data_facts_test
+  // splits them at every byte); here one split on three threads will do.
   const std::string own = certify(file, ownWalks(), doWrap);
   EXPECT_EQ(certify(file, las::ScanSettings{}, doWrap), own) << what;
-  EXPECT_EQ(certify(file, split(13, 3), doWrap), own) << what;
-  EXPECT_EQ(certify(file, split(97, 2), doWrap), own) << what;
+  EXPECT_EQ(certify(file, split(97, 3), doWrap), own) << what;
   return own;
 }
 
@@ -131,7 +132,7 @@ TEST(DataPass, ADefectOnAnyDataLineGetsTheReportOfTheFamiliesOwnWalks) {
     const char delimiter = kind == bench::LasKind::V30Comma ? ',' : ' ';
     const std::size_t last = lines.size() - 1;
     for (const Defect& defect : kDefects) {
-      for (std::size_t at : {data + 1, data + 2, data + 3, data + 7, last - 1, last}) {
+      for (std::size_t at : {data + 1, data + 2, data + 7, last}) {
         std::vector<std::string> changed = lines;
         if (defect.insertsLine)
           changed.insert(changed.begin() + static_cast<std::ptrdiff_t>(at), defect.apply(lines[at], delimiter));
