@@ -486,6 +486,9 @@ struct PartControl {
   const std::atomic<bool>* stop = nullptr;
   std::atomic<std::int64_t>* scanned = nullptr;
   const std::function<void()>* afterBuffer = nullptr;  // the calling thread's poll
+  // The data lines of the section before the part, once every part before
+  // it is merged (else -1).
+  std::function<std::int64_t()> dataLinesBefore;
 };
 
 constexpr std::size_t kBufferBytes = 512u << 10;
@@ -651,7 +654,7 @@ private:
     }
     if (f_.step.empty()) return true;
     const std::size_t phase = nextStepPhase();
-    if (phase >= f_.step.size() || f_.step[phase].changed) return true;
+    if (phase >= f_.step.size() || f_.step[phase].changed || !isDepthPhase(phase)) return true;
     // The CR after the line ends the number; the buffer's slack covers the
     // bytes read past it.
     double index = 0;
@@ -659,6 +662,17 @@ private:
     flushDepthLine();
     pending_ = {index, here, phase};
     return true;
+  }
+
+  // Once the data lines before the part are known, the phase its depth
+  // lines are in is too: the other phases need not be read on.
+  void learnDepthPhase(std::int64_t dataLinesBefore) {
+    if (dataLinesBefore < 0) return;
+    const std::int64_t perDepth = plan_.stepLinesPerDepth;
+    depthPhase_ = (perDepth - dataLinesBefore % perDepth) % perDepth;
+  }
+  bool isDepthPhase(std::size_t phase) const {
+    return depthPhase_ < 0 || static_cast<std::int64_t>(phase) == depthPhase_;
   }
 
   std::size_t nextStepPhase() {
@@ -673,7 +687,8 @@ private:
   // overlaps with the work on the lines in between.
   void addDepthLine(const LineTraits& t, LocalLine here) {
     const std::size_t phase = nextStepPhase();
-    if (phase >= f_.step.size() || f_.step[phase].changed) return;  // the merge stops at a change
+    // The merge stops at a change.
+    if (phase >= f_.step.size() || f_.step[phase].changed || !isDepthPhase(phase)) return;
     const double index = depthIndexValue(t.text.substr(t.trimmedAt), plan_.delimiter);
     flushDepthLine();
     pending_ = {index, here, phase};
@@ -704,7 +719,8 @@ private:
   const DataScanPlan& plan_;
   MaskSetup setup_;
   const std::int64_t end_;
-  std::size_t stepPhase_ = 0;  // phase of the next data line
+  std::size_t stepPhase_ = 0;     // phase of the next data line
+  std::int64_t depthPhase_ = -1;  // once learnt, the phase of the depth lines (parts that follow every phase)
   struct {
     double index = 0;
     LocalLine at;
@@ -933,6 +949,7 @@ void PartScanner::scan(std::int64_t begin, std::vector<char>& buffer, const Part
     if (used == 0 && !stopped_) next = readLongLine(pos);
     control.scanned->fetch_add(next - pos, std::memory_order_relaxed);
     if (*control.afterBuffer) (*control.afterBuffer)();
+    if (f_.step.size() > 1 && depthPhase_ < 0 && control.dataLinesBefore) learnDepthPhase(control.dataLinesBefore());
     pos = next;
     if (stopped_ || (atEnd && used == n)) break;
   }
@@ -1270,7 +1287,12 @@ private:
   void scanAndMerge(std::int64_t part, const std::pair<std::int64_t, std::int64_t>& before, std::vector<char>& buffer,
                     const PartControl& control) {
     SectionScan& section = sectionOf(part);
-    PartFacts f = scanPart(section.job, part - section.firstPart, before, buffer, control);
+    PartControl partControl = control;
+    partControl.dataLinesBefore = [this, part, &section] {
+      std::lock_guard<std::mutex> lock(m_);
+      return merged_ == part ? section.merger->dataLines() : -1;
+    };
+    PartFacts f = scanPart(section.job, part - section.firstPart, before, buffer, partControl);
     {
       std::lock_guard<std::mutex> lock(m_);
       ready_.emplace(part, std::move(f));
@@ -1312,7 +1334,7 @@ private:
   void help() {
     std::vector<char> buffer(kBufferBytes + kBufferSlack + 1);
     const std::function<void()> none;
-    const PartControl control{&stop_, &scanned_, &none};
+    const PartControl control{&stop_, &scanned_, &none, {}};
     try {
       for (;;) {
         std::int64_t part = -1;
@@ -1343,7 +1365,7 @@ private:
       nextPoll_ = done + settings_.pollBytes;
       poll();
     };
-    const PartControl control{&stop_, &scanned_, &pollIfDue};
+    const PartControl control{&stop_, &scanned_, &pollIfDue, {}};
     if (poll && !helpers_.empty()) poll();  // joining helpers that may have gone far ahead
     for (;;) {
       std::int64_t part = -1;

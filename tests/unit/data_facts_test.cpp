@@ -179,6 +179,22 @@ TEST(DataFacts, SplitAnywhereEvenSectionsGiveTheFactsOfOneScan) {
   expectSameWhereverSplit(scan, static_cast<std::int64_t>(text.size()));
 }
 
+TEST(DataFacts, PartsOfManyBuffersOnManyThreadsGiveTheFactsOfOneScan) {
+  // Wrapped records over 3 MB: parts of several buffers each, scanned while
+  // the parts before them are still being scanned.
+  ScratchDir dir;
+  std::string data;
+  for (int d = 0; d < 60000; ++d)
+    data += base::fixedText(1000.0 + d * 0.25, 2) + "\r\n 1.0 2.0 3.0 4.0 5.0\r\n 6.0 7.0\r\n";
+  data += "2000.00\r\n 1.0 2.0 3.0 4.0 5.0\r\n 6.0\r\n";  // the last record is short and the step changes
+  const std::string file = dir.write("wrapped.las", lasWith(data));
+  Scan scan(file, 2.0f, ' ');
+  scan.plan.stepLinesPerDepth = 3;
+  const std::string whole = describe(scan.run(onePart()));
+  EXPECT_NE(whole.find("changed 1"), std::string::npos) << whole;
+  for (int threads : {2, 3, 4}) EXPECT_EQ(describe(scan.run(split(700000, threads))), whole) << threads;
+}
+
 TEST(DataFacts, FactsOfTheTrickySection) {
   ScratchDir dir;
   const std::string file = dir.write("tricky.las", lasWith(trickySection()));
