@@ -559,6 +559,13 @@ public:
   // Takes a line of the buffer from what the mask loop found; false: the
   // scan ends before it.
   bool line(const char* d, const BlockLine& line) {
+    const std::size_t length = line.to - line.from;
+    if (length > LineSource::kMaxKeptLine) {
+      // Longer than the line readers keep (a build with a small limit): cut alike.
+      const std::string_view kept(d + line.from, LineSource::kMaxKeptLine);
+      return take(analyzeLine(kept, static_cast<std::int64_t>(length), plan_.delimiter),
+                  base_ + static_cast<std::int64_t>(line.from));
+    }
     if (!line.special && line.endsAtCr) {
       const std::size_t first = firstNonBlank(d, line);
       if (first < line.to && d[first] != '#') return takeDataLine(d, line, first);
