@@ -107,10 +107,6 @@ double exactIndexValue(std::string_view t, char delimiter) {
   return roundedTo5(base::leadingNumber(at == std::string_view::npos ? t : t.substr(0, at)));
 }
 
-}  // namespace
-
-namespace {
-
 // Eight characters as a little-endian word: the first one in the lowest byte.
 inline std::uint64_t load8(const char* p) {
   std::uint64_t x;
@@ -139,10 +135,6 @@ inline std::uint64_t digitsValue(std::uint64_t x, int n) {
       32;
   return v & 0xFFFFFFFFull;
 }
-
-}  // namespace
-
-namespace {
 
 // Reads a plain decimal at p (a sign, up to 7 digits, a point, up to 7
 // digits, then no exponent) into `out`; false for anything else. Reads at
@@ -531,9 +523,10 @@ std::int64_t firstLineStart(int fd, std::vector<char>& buffer, std::int64_t from
 // Gathers the facts of one part from the lines the loop hands it.
 class PartScanner final {
 public:
-  // `dataLinesBefore`: the data lines of the section before the part, when
-  // known (-1 when not); then the part knows which of its data lines are
-  // depth lines.
+  // `linesBefore`, `dataLinesBefore`: the lines and the data lines of the
+  // section before the part, when known (-1 when not); then the part knows
+  // which of its lines end records and which of its data lines are depth
+  // lines.
   PartScanner(SectionJob& job, std::int64_t part, std::int64_t linesBefore, std::int64_t dataLinesBefore)
       : job_(job), plan_(*job.plan), end_(job.partEnd(part)) {
     setup_.delimiter = plan_.delimiter;
@@ -553,8 +546,6 @@ public:
   void scan(std::int64_t begin, std::vector<char>& buffer, const PartControl& control);
 
   const MaskSetup& setup() const { return setup_; }
-  // Takes the line at buffer offset `at`; false: the scan ends before it.
-  bool line(const LineTraits& t, std::size_t at) { return take(t, base_ + static_cast<std::int64_t>(at)); }
 
   // Takes a line of the buffer from what the mask loop found; false: the
   // scan ends before it.
