@@ -52,7 +52,8 @@ constexpr int kSlots = 8;
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 struct PendingTemporaries {
-  std::atomic<bool> used[kSlots];
+  std::atomic<bool> claimed[kSlots];  // taken by a thread (files of parallel runs may be written at once)
+  std::atomic<bool> used[kSlots];     // holds a complete name the handler may remove
   char path[kSlots][PATH_MAX];
   struct sigaction previous[3];
   std::atomic<bool> handlersInstalled;
@@ -105,7 +106,8 @@ int rememberTemporary(const std::string& path) {
   if (path.size() >= PATH_MAX) return -1;
   installSignalHandlers();
   for (int i = 0; i < kSlots; ++i) {
-    if (gPending.used[i].load()) continue;
+    bool free = false;
+    if (!gPending.claimed[i].compare_exchange_strong(free, true)) continue;
     std::memcpy(gPending.path[i], path.c_str(), path.size() + 1);
     gPending.used[i].store(true);
     return i;
@@ -114,7 +116,9 @@ int rememberTemporary(const std::string& path) {
 }
 
 void forgetTemporary(int slot) {
-  if (slot >= 0) gPending.used[slot].store(false);
+  if (slot < 0) return;
+  gPending.used[slot].store(false);
+  gPending.claimed[slot].store(false);
 }
 
 // ---- names ---------------------------------------------------------------------

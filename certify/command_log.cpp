@@ -6,7 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <vector>
 
@@ -77,14 +79,22 @@ int openLog(const std::string& path) {
   return fd;
 }
 
-// Another program holding the log locked makes the entry go missing, as with
-// a read-only log; our own concurrent runs wait their turn briefly.
+// Runs of ours hold the lock only for the one write of an entry, so a
+// parallel run waits its turn, however many runs there are; only a log that
+// another program keeps locked beyond the bound loses the entry, as a
+// read-only log does.
+constexpr auto kLockBound = std::chrono::seconds(10);
+
 bool lockForAppend(int fd) {
-  for (int attempt = 0; attempt < 50; ++attempt) {
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
-    ::usleep(10000);
+  const auto giveUpAt = std::chrono::steady_clock::now() + kLockBound;
+  useconds_t pause = 200;
+  while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno != EWOULDBLOCK && errno != EINTR) return false;
+    if (std::chrono::steady_clock::now() >= giveUpAt) return false;
+    ::usleep(pause);
+    pause = std::min<useconds_t>(pause * 2, 20000);
   }
-  return false;
+  return true;
 }
 
 }  // namespace
@@ -114,18 +124,22 @@ void appendCommandLog(const CommandLogContext& session, const std::string& messa
       std::string entry = commandLogDate(std::chrono::system_clock::now()) + "\t" + printableName(session.lasFileName) +
                           "\t" + printableName(session.logFileName) + "\t" + printableName(session.statusText) +
                           "\r\n" + printableName(message) + "\r\n";
-      std::size_t done = 0;
-      while (done < entry.size()) {
-        ssize_t n = ::write(fd, entry.data() + done, entry.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<std::size_t>(n);
+      // One write(2) of the whole entry in append mode: even a writer that
+      // ignores the lock cannot come between its two lines.
+      while (::write(fd, entry.data(), entry.size()) < 0 && errno == EINTR) {
       }
     }
     ::close(fd);
   } catch (...) {
     // The command log swallows its own failures.
   }
+}
+
+std::string privateStateFolder() {
+  std::string folder = stateFolder();
+  if (folder.empty()) return "";
+  createPrivateFolders(folder);
+  return isOwnFolder(folder) ? folder : "";
 }
 
 }  // namespace korrivan::certify

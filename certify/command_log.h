@@ -25,6 +25,12 @@ struct CommandLogContext {
 // no safe place: the log is then not kept.
 std::string commandLogPath(const std::string& programFolder);
 
+// The per-user folder for files Korrivan writes when the program's folder is
+// not to be written: $XDG_STATE_HOME/korrivan, or .local/state/korrivan in the
+// home folder, created with mode 0700. "" when there is none or it is a link
+// or someone else's.
+std::string privateStateFolder();
+
 // The note for stderr when there is no safe place for the command log.
 inline constexpr const char* kNoCommandLogNote =
     "korrivan: no safe folder for command.log (the program's folder is not writable and there is no usable "

@@ -35,12 +35,11 @@ std::string clockTime(const std::tm& tm) {
 
 bool isCertifiedVersion(float v) { return v == 1.2f || v == 2.0f || v == 3.0f; }
 
-// A failed check ends the listing after its group, except the country-specific
-// mnemonics (5b) of a version 1.2/2.0 run: that failure does not stop the run
-// either, so the groups the run went on to are listed too.
-bool endsListing(int group, int row, float version) { return !(version != 3.0f && group == 5 && row == 2); }
-
 }  // namespace
+
+// The country-specific mnemonics (5b) of a version 1.2/2.0 run are the one
+// failure that does not stop the run, so the groups it went on to are listed too.
+bool failureEndsListing(int group, int row, float version) { return !(version != 3.0f && group == 5 && row == 2); }
 
 std::string reportDate(std::chrono::system_clock::time_point when) {
   std::tm tm = localTime(when);
@@ -82,7 +81,7 @@ std::string buildReport(const CheckTable& table, const ReportHeader& header) {
         if (outcome.empty()) {
           out += std::string(8, ' ') + rowLetter(r) + ". " + name + crlf;
         } else {
-          groupFailed = groupFailed || endsListing(g, r, header.version);
+          groupFailed = groupFailed || failureEndsListing(g, r, header.version);
           out += std::string("Failed: ") + rowLetter(r) + ". " + name + crlf;
           out += "Errors: " + base::replaceAll(outcome, crlf, crlf + "Errors: ") + crlf;
         }

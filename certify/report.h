@@ -28,6 +28,10 @@ std::string commandLogDate(std::chrono::system_clock::time_point when);
 // The result line's text after "Result: ".
 std::string resultText(const CheckTable& table, float version);
 
+// Whether a failed or not-performed check ends the report's listing after
+// its group (it does for every check but one).
+bool failureEndsListing(int group, int row, float version);
+
 // The report, every line ending in CR LF; listing stops after the first
 // group that holds a failed or not-performed check. The file name is shown
 // with its control characters escaped. Empty when the text could not be

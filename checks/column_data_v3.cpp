@@ -48,9 +48,8 @@ std::vector<std::string> splitOutsideQuotes(std::string_view line, char delimite
   return items;
 }
 
-// The items of a first data line: a comma or tab line split at its
-// delimiter, a space-delimited line at its blanks, each item keeping the
-// blanks in front of it (the space-delimited line is trimmed afterwards).
+}  // namespace
+
 std::vector<std::string> firstLineItems(std::string& line, char delimiter) {
   if (delimiter != ' ') {
     if (line.find('"') == std::string::npos) return base::splitAtEvery(line, delimiter);
@@ -62,6 +61,8 @@ std::vector<std::string> firstLineItems(std::string& line, char delimiter) {
   line = std::string(base::trimSpaces(line));
   return items;
 }
+
+namespace {
 
 bool isArrayFormat(const las::LasLineParts& row) {
   return !row.formatAsWritten.empty() && base::toUpperAscii(row.formatAsWritten[0]) == 'A';

@@ -120,6 +120,11 @@ FamilyResult checkColumnData(const FileView& file, Handover& handover, OutcomeSl
 FamilyResult checkArrayChannels(const FileView& file, Handover& handover, OutcomeSlots& slots);
 FamilyResult checkAssociations(const FileView& file, Handover& handover, OutcomeSlots& slots);
 
+// The items of a first data line: a comma or tab line split at its
+// delimiter, a space-delimited line at its blanks, each item keeping the
+// blanks in front of it (the space-delimited line is trimmed afterwards).
+std::vector<std::string> firstLineItems(std::string& line, char delimiter);
+
 // The [n] of an array member's mnemonic (-1 when none) and its base name.
 int arrayIndexOf(std::string_view mnemonic);
 std::string arrayBaseName(std::string_view mnemonic);

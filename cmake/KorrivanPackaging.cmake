@@ -54,6 +54,8 @@ function(korrivan_install_cli)
   if(TARGET korrivan-cli)
     install(TARGETS korrivan-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     install(FILES ${CMAKE_BINARY_DIR}/packaging/korrivan-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(FILES ${CMAKE_SOURCE_DIR}/docs/cli.md ${CMAKE_SOURCE_DIR}/docs/scale.md
+                  ${CMAKE_SOURCE_DIR}/docs/cli-jsonl-schema.json DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/korrivan)
   endif()
 endfunction()
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL korrivan_install_cli)

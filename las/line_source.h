@@ -23,7 +23,8 @@ public:
   LineSource(const LineSource&) = delete;
   LineSource& operator=(const LineSource&) = delete;
 
-  // Opens the file for reading; throws RunError when it cannot be opened.
+  // Opens the file for reading at its start; line numbers are counted from
+  // there only after seek(0, 1). Throws RunError when it cannot be opened.
   void open(const std::string& path);
   void close();
   bool isOpen() const { return fd_ >= 0; }
@@ -57,6 +58,9 @@ public:
   bool truncated() const { return lineLength_ > static_cast<std::int64_t>(kMaxKeptLine); }
   // The line last returned ended at the end of the file without a line end.
   bool endedWithoutLineEnd() const { return noLineEnd_; }
+
+  // The number of line ends (CR bytes) in the byte range [from, to).
+  std::int64_t countLineEnds(std::int64_t from, std::int64_t to);
 
   // Reads `count` raw bytes from a 0-based offset (fewer at the end of the file).
   std::string readAt(std::int64_t offset, std::size_t count);

@@ -1,11 +1,8 @@
 #include "las/section_cursor.h"
 
-#include "base/text_utils.h"
 #include "las/section_directory.h"
 
 namespace korrivan::las {
-
-using namespace korrivan::base;
 
 SectionCursor::SectionCursor(const std::string& fileName, const SectionRow& section, CursorRules rules, RunPoll poll)
     : SectionCursor(fileName, section.start, section.startLine, rules, std::move(poll)) {}
@@ -25,15 +22,20 @@ void SectionCursor::pollIfDue() {
 
 bool SectionCursor::next(std::string_view& line) {
   if (done_) return false;
+  const bool plain = !rules_.stopAtTitle && !rules_.skipBlank && !rules_.skipComments;
   while (src_.next(line)) {
     pollIfDue();
-    std::string_view t = trimSpaces(line);
-    if (rules_.stopAtTitle && !t.empty() && t.front() == '~') {
+    if (plain) return true;
+    // Only the first character after leading spaces matters here.
+    std::size_t i = 0;
+    while (i < line.size() && line[i] == ' ') ++i;
+    const char first = i < line.size() ? line[i] : '\0';
+    if (rules_.stopAtTitle && first == '~') {
       endedAtTitle_ = true;
       break;
     }
-    if (rules_.skipBlank && t.empty()) continue;
-    if (rules_.skipComments && !t.empty() && t.front() == '#') continue;
+    if (rules_.skipBlank && i == line.size()) continue;
+    if (rules_.skipComments && first == '#') continue;
     return true;
   }
   done_ = true;

@@ -96,6 +96,19 @@ bool SectionDirectory::isFresh(const std::string& fileName, float version) const
   return mtime == builtMtimeNs_ && size == fileSize_ && mtime >= 0;
 }
 
+// The line numbers of the title lines, counted after the scan so that the
+// block search does not count lines all through a long data section after
+// the last title (the usual place of ~A).
+void SectionDirectory::numberTitleLines(LineSource& src) {
+  std::int64_t line = 1, counted = 0;
+  for (SectionRow& row : rows_) {
+    line += src.countLineEnds(counted, row.titleStart);
+    counted = row.titleStart;
+    row.titleLine = line;
+    row.startLine = line + 1;
+  }
+}
+
 bool SectionDirectory::scan(const std::string& fileName, float version) {
   if (!base::fileExists(fileName)) return false;
   try {
@@ -112,8 +125,6 @@ bool SectionDirectory::scan(const std::string& fileName, float version) {
       row.association = std::move(title.association);
       row.start = src.position();
       row.titleStart = src.lineStart();
-      row.titleLine = src.lineNumber();
-      row.startLine = row.titleLine + 1;
       SectionIndex split = splitSectionIndex(row.name);
       row.index = split.index;
       row.baseName = std::move(split.baseName);
@@ -122,6 +133,7 @@ bool SectionDirectory::scan(const std::string& fileName, float version) {
       rows_.push_back(std::move(row));
       if (rows_.size() == kMaxSections) break;
     }
+    numberTitleLines(src);
     return true;
   } catch (const std::exception&) {
     return false;

@@ -11,6 +11,8 @@
 
 namespace korrivan::las {
 
+class LineSource;
+
 enum class SectionKind : std::int16_t { Header = 0, Data = 1, Definition = 2, Parameter = 3, Other = 4 };
 
 struct SectionRow {
@@ -95,6 +97,7 @@ public:
 
 private:
   bool scan(const std::string& fileName, float version);
+  void numberTitleLines(LineSource& src);
   bool isFresh(const std::string& fileName, float version) const;
 
   std::vector<SectionRow> rows_;

@@ -1,6 +1,9 @@
 #include "ui/conversion.h"
 
+#include <QStringList>
+
 #include "ui/qt_run_hooks.h"
+#include "ui/qt_text.h"
 
 namespace korrivan::ui {
 
@@ -12,10 +15,16 @@ QString proposedConversionName(const QString& lasFileName) {
   return stem + QStringLiteral("_ver3.las");
 }
 
-void runConversion(QWidget*, QtRunHooks& hooks, const QString&, const QString&) {
-  hooks.inform(MessageIcon::Information, QStringLiteral("Convert"),
-               QStringLiteral("Conversion to LAS version 3.0 is not available in this version of Korrivan yet. "
-                              "No file was written."));
+void runConversion(QWidget*, QtRunHooks& hooks, const QString& lasFileName, const QString& outputFileName,
+                   const ConversionChoice& choice) {
+  const run::ConversionOptions options{choice.titles, choice.delimiter, keptUnwrapCopyPath(choice.programFolder)};
+  const run::ConversionReport report = convertForWindow(ss(lasFileName), ss(outputFileName), options, hooks);
+  if (report.errorBoxShown) return;
+  QStringList lines;
+  for (const std::string& line : conversionSummaryLines(report, ss(outputFileName), options)) lines << qs(line);
+  const bool clean = report.end == run::ConversionEnd::Written && report.expectedFailures.empty();
+  hooks.inform(clean ? MessageIcon::Information : MessageIcon::Exclamation, QStringLiteral("Convert"),
+               lines.join(QStringLiteral("\n")));
 }
 
 }  // namespace korrivan::ui

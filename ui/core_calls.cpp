@@ -31,6 +31,18 @@ bool writeReportFile(const std::string& fileName, const std::string& report, Run
   return certify::writeReport(fileName, report, hooks);
 }
 
+run::ConversionReport convertForWindow(const std::string& lasFileName, const std::string& outputFileName,
+                                       const run::ConversionOptions& options, RunHooks& hooks) {
+  return run::convertToVersion3(lasFileName, outputFileName, options, hooks);
+}
+
+std::string keptUnwrapCopyPath(const std::string& programFolder) { return run::keptUnwrapCopyPath(programFolder); }
+
+std::vector<std::string> conversionSummaryLines(const run::ConversionReport& report, const std::string& outputFileName,
+                                                const run::ConversionOptions& options) {
+  return run::conversionSummary(report, outputFileName, options);
+}
+
 bool lasFileExists(const std::string& name) { return base::fileExists(name); }
 
 std::string withExtension(const std::string& name, const std::string& extension) {

@@ -4,10 +4,12 @@
 // the program's version.
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "certify/run_hooks.h"
 #include "certify/session.h"
 #include "run/certification.h"
+#include "run/conversion.h"
 
 namespace korrivan::ui {
 
@@ -35,6 +37,15 @@ Certification certifyForWindow(const Session& session, const std::string& status
 std::string reportText(const Certification& certification);
 // Replaces the file with the report and puts the report on the clipboard.
 bool writeReportFile(const std::string& fileName, const std::string& report, RunHooks& hooks);
+
+// Writes the LAS file as a version 3.0 file (Convert!); a wrapped file's
+// unwrapped copy is kept in the program's folder or the state folder.
+run::ConversionReport convertForWindow(const std::string& lasFileName, const std::string& outputFileName,
+                                       const run::ConversionOptions& options, RunHooks& hooks);
+std::string keptUnwrapCopyPath(const std::string& programFolder);
+// What a conversion wrote and which checks the output will not pass, one line each.
+std::vector<std::string> conversionSummaryLines(const run::ConversionReport& report, const std::string& outputFileName,
+                                                const run::ConversionOptions& options);
 
 bool lasFileExists(const std::string& name);
 std::string withExtension(const std::string& name, const std::string& extension);

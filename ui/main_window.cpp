@@ -36,6 +36,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "content/content_spec_window.h"
 #include "ui/conversion.h"
 #include "ui/documents.h"
 #include "ui/help_window.h"
@@ -204,6 +205,10 @@ void MainWindow::buildMenus() {
     connect(a, &QAction::triggered, this, &MainWindow::readOptionMenus);
     optM2_[static_cast<std::size_t>(i)] = a;
   }
+  // The content-specification grid, also reached by the hidden toolbar button 2.
+  optMenu_->addSeparator();
+  add(optMenu_, QStringLiteral("opt_M4"), QStringLiteral("&Content Specification..."),
+      [this] { showContentSpecification(); });
 
   helpMenu_ = menuBar()->addMenu(QStringLiteral("&Help"));
   helpMenu_->setObjectName(QStringLiteral("helpM"));
@@ -240,7 +245,7 @@ void MainWindow::buildToolbar() {
   const std::array<Button, 6> buttons{{
       {0, "open", "Open LAS for Certification", [this] { fileCommand(0); }},
       {1, "redo", "Redo Certification", [this] { fileCommand(1); }},
-      {2, "content_grid", "Edit LAS", [] {}},  // the content-specification grid is not built yet
+      {2, "content_grid", "Edit LAS", [this] { showContentSpecification(); }},
       {3, "edit", "Edit LAS", [this] { fileCommand(3); }},
       {5, "print", "Print result", [this] { fileCommand(5); }},
       {6, "help", "Help Contents", [this] { helpCommand(0); }},
@@ -503,7 +508,31 @@ void MainWindow::convert() {
   if (running_) return;
   const QString output = fileDialog_(this, true, proposedConversionName(qs(session_.lasFileName)));
   if (output.isEmpty()) return;
-  runConversion(this, *hooks_, qs(session_.lasFileName), output);
+  // The choices of the Conversions tab.
+  auto checked = [this](const QString& name) {
+    auto* option = findChild<QRadioButton*>(name);
+    return option && option->isChecked();
+  };
+  ConversionChoice choice;
+  choice.titles = checked(QStringLiteral("logOpt1")) ? run::TitleStyle::Log : run::TitleStyle::Short;
+  choice.delimiter = checked(QStringLiteral("dlmOpt1"))   ? run::DataDelimiter::Tab
+                     : checked(QStringLiteral("dlmOpt2")) ? run::DataDelimiter::Comma
+                                                          : run::DataDelimiter::Space;
+  choice.programFolder = session_.programFolder;
+  running_ = true;
+  RunGuard restore([this] {
+    progLab_->setFormat(QStringLiteral("Ready"));
+    progLab_->setValue(0);
+    running_ = false;
+  });
+  runConversion(this, *hooks_, qs(session_.lasFileName), output, choice);
+  if (std::exchange(closeRequested_, false)) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+void MainWindow::showContentSpecification() {
+  if (running_) return;
+  content::ContentSpecWindow window(qs(session_.lasFileName), this);
+  window.exec();
 }
 
 void MainWindow::testNow() {

@@ -46,6 +46,8 @@ public:
   void readOptionMenus();
   void copyGrid();
   void convert();
+  // The content-specification grid, as a modal window.
+  void showContentSpecification();
   void showHelp(int context);
   // Certifies a file chosen outside the open dialog (dropped on the window).
   void certifyChosenFile(const QString& path);

@@ -133,6 +133,18 @@ else
   echo "skipped: the shared corpus ($corpus) is absent"
 fi
 
+# The pipeline tool, when the package has it: the same verdict as korrivan.
+cli="$root/usr/bin/korrivan-cli"
+if [ -x "$cli" ]; then
+  check "korrivan-cli --version" bash -c '[ "$("$1" --version)" = "korrivan-cli $2" ]' _ "$cli" "$(dpkg-deb -f "$deb" Version)"
+  check "korrivan-cli certifies the real-time file, read-only" \
+    bash -c '"$1" certify "$2" --format jsonl | grep -q "\"result\":\"failed\".*was not repaired (read-only run)"' \
+    _ "$cli" "$case_las"
+  for doc in cli.md scale.md cli-jsonl-schema.json; do
+    check "ships /usr/share/doc/korrivan/$doc" test -s "$root/usr/share/doc/korrivan/$doc"
+  done
+fi
+
 check "batch runs leave the settings alone" test ! -e "$XDG_CONFIG_HOME/Korrivan"
 state_log="$XDG_STATE_HOME/korrivan/command.log"
 # An installed korrivan (bin/ beside share/korrivan/) writes command.log into

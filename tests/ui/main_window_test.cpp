@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QSettings>
 #include <QTabWidget>
@@ -304,6 +305,35 @@ TEST_F(WindowTest, EscAnsweredNoGoesOnToTheEnd) {
   EXPECT_EQ(gridRows().back().key.section(QLatin1Char('^'), 0, 0), QStringLiteral("7"));
 }
 
+TEST_F(WindowTest, ConvertReadsTheTabsChoicesAndEscEndsItWithNothingWritten) {
+  openThroughDialog(copyCase("v20/pass_wrapped_three_lines_per_depth_W.las"));
+  ASSERT_TRUE(tabs()->isTabEnabled(2));
+  window->findChild<QRadioButton*>(QStringLiteral("logOpt1"))->setChecked(true);
+  window->findChild<QRadioButton*>(QStringLiteral("dlmOpt2"))->setChecked(true);
+  const std::string out = (scratch.path() / "converted.las").string();
+  dialogAnswer = QString::fromStdString(out);
+  window->findChild<QPushButton*>(QStringLiteral("cnvBut"))->click();
+  ASSERT_EQ(boxTitles(), std::vector<QString>{QStringLiteral("Convert")});
+  const std::string written = test::readFile(out);
+  EXPECT_NE(written.find("\r\n DLM .       COMMA "), std::string::npos);
+  EXPECT_NE(written.find("\r\n~Log_Data | Log_Definition\r\n1500.0000,1.0000,2.0000,3.0000,"), std::string::npos);
+  // The unwrapped copy is kept in the program's folder.
+  EXPECT_NE(test::readFile((scratch.path() / "un_wrapped_temp~.las").string()).find(" WRAP.   NO  :"),
+            std::string::npos);
+  EXPECT_TRUE(boxes[0].text.contains(QStringLiteral("The unwrapped copy is kept as ")));
+  EXPECT_EQ(progress()->format(), QStringLiteral("Ready"));
+
+  // ESC during the conversion: the "Un-expected Error" box, no output.
+  boxes.clear();
+  const std::string cancelled = (scratch.path() / "cancelled.las").string();
+  dialogAnswer = QString::fromStdString(cancelled);
+  QCoreApplication::postEvent(window.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+  window->findChild<QPushButton*>(QStringLiteral("cnvBut"))->click();
+  ASSERT_EQ(boxTitles(), std::vector<QString>{QStringLiteral("Un-expected Error")});
+  EXPECT_FALSE(fs::exists(cancelled));
+  EXPECT_FALSE(window->isRunning());
+}
+
 TEST_F(WindowTest, NoSecondRunStartsWhileOneIsGoing) {
   const QString las = copyCase("v20/pass_standard.las");
   const QString other = copyCase("v30/pass_standard.las", "other.las");
@@ -447,13 +477,15 @@ TEST_F(WindowTest, DocumentsHelpAndBoxes) {
   window->helpCommand(0);
   EXPECT_EQ(window->helpWindow()->browser()->verticalScrollBar()->value(), 0);
 
-  // Convert! proposes the _ver3.las name and writes nothing yet; Test Now says sorry.
+  // Convert! proposes the _ver3.las name and says what it wrote; Test Now says sorry.
   boxes.clear();
   dialogAnswer = QString::fromStdString((scratch.path() / "out_ver3.las").string());
   window->findChild<QPushButton*>(QStringLiteral("cnvBut"))->click();
   EXPECT_EQ(dialogs.back().first, QStringLiteral("save"));
   EXPECT_EQ(dialogs.back().second.toStdString(), (scratch.path() / "fail_03a_curve_missing_ver3.las").string());
-  EXPECT_FALSE(fs::exists(scratch.path() / "out_ver3.las"));
+  EXPECT_TRUE(fs::exists(scratch.path() / "out_ver3.las"));
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_TRUE(boxes[0].text.startsWith(QStringLiteral("Wrote ") + dialogAnswer)) << boxes[0].text.toStdString();
   tabs()->setTabEnabled(1, true);  // the Content page is never available to the user
   window->findChild<QPushButton*>(QStringLiteral("compTestBut"))->click();
   ASSERT_EQ(boxTitles(), (std::vector<QString>{QStringLiteral("Convert"), QStringLiteral("Sorry...")}));
