@@ -1,6 +1,7 @@
 #include "las/data_facts.h"
 
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,9 +30,21 @@
 
 namespace korrivan::las {
 
+namespace {
+
+// The processors this process may run on.
+int usableProcessors() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (::sched_getaffinity(0, sizeof set, &set) == 0) return CPU_COUNT(&set);
+  return static_cast<int>(std::thread::hardware_concurrency());
+}
+
+}  // namespace
+
 int ScanSettings::threadsFor(std::int64_t sectionBytes) const {
   if (sectionBytes <= parallelFrom) return 1;
-  const int wanted = threads > 0 ? threads : static_cast<int>(std::thread::hardware_concurrency());
+  const int wanted = threads > 0 ? threads : usableProcessors();
   return std::clamp(wanted, 1, kMaxThreads);
 }
 

@@ -32,7 +32,7 @@ struct ScanSettings {
   static constexpr int kMaxThreads = 8;
 
   bool gather = true;                      // false: every family walks the sections itself
-  int threads = 0;                         // 0: one per core
+  int threads = 0;                         // 0: one per processor the process may run on
   std::int64_t parallelFrom = 64ll << 20;  // sections larger than this are scanned by several threads
   std::int64_t partBytes = 16ll << 20;     // sections are scanned in parts of this size
   std::int64_t pollBytes = 1ll << 20;      // bytes scanned between two polls
