@@ -2,6 +2,7 @@
 // field count of every depth record, line lengths by WRAP, and ~ASCII as the
 // last section of the file.
 #include "base/text_utils.h"
+#include "checks/data_pass.h"
 #include "checks/family.h"
 #include "las/data_reader.h"
 #include "las/line_source.h"
@@ -54,6 +55,37 @@ std::string recordText(las::LineSource& src, std::int64_t recordStart, std::int6
   return std::string(base::trimSpaces(text));
 }
 
+// Where the record walk over a data section begins: at the first record
+// the data pass cannot vouch for, the first that may fail a check or end the
+// walk (a quote needs a closer count, a tilde ends the walk), or at the record
+// that holds the section's end. Every record before it has `expected`
+// fields and no line longer than kLongLineLimits[lengthLimitAt] (when >= 0).
+struct WalkStart {
+  std::int64_t offset = 0;
+  std::int64_t line = 0;
+};
+
+WalkStart walkStart(const FileView& file, const las::SectionRow& d, int linesPerRecord, int lengthLimitAt,
+                    std::int64_t expected) {
+  const WalkStart fromTop{d.start, d.startLine};
+  const las::SectionFacts* facts = dataFactsOf(file, d);
+  const las::RecordFacts* records = facts ? facts->recordsOf(linesPerRecord) : nullptr;
+  if (!records) return fromTop;
+  std::int64_t first = facts->lines;
+  auto before = [&first](const las::LineRef& line) {
+    if (line.found() && line.index < first) first = line.index;
+  };
+  before(facts->firstQuote);
+  before(facts->firstTilde);
+  if (lengthLimitAt >= 0) before(facts->firstLongerThan[lengthLimitAt]);
+  if (!records->haveFirst || records->firstFields != expected) first = 0;
+  if (records->firstDifferent >= 0 && records->firstDifferent < first) first = records->firstDifferent;
+  const std::int64_t record = first / linesPerRecord * linesPerRecord;
+  if (record == 0) return fromTop;
+  las::LineSource src(file.fileName);
+  return {facts->offsetOfLine(src, record), d.startLine + record};
+}
+
 }  // namespace
 
 FamilyResult checkAsciiSection(const FileView& file, Handover& handover, OutcomeSlots& slots) {
@@ -63,6 +95,8 @@ FamilyResult checkAsciiSection(const FileView& file, Handover& handover, Outcome
   // WRAP line-length check is in the catalogue.
   const bool checkLengths = file.doWrap;
   const int linesPerDepth = handover.linesPerDepth > 0 ? handover.linesPerDepth : 1;
+  const int wanted = wrapped ? linesPerDepth : 1;
+  const std::int64_t lengthLimit = las::kLongLineLimits[wrapped ? 0 : 1];
 
   ParsedSections parsed(file);
   for (const las::SectionRow& d : file.directory.rows()) {
@@ -76,7 +110,9 @@ FamilyResult checkAsciiSection(const FileView& file, Handover& handover, Outcome
       return FamilyResult::Record;
     }
     // Records are read to the end of the file; one holding a tilde ends the walk.
-    las::SectionCursor cursor(file.fileName, d, las::CursorRules{false, false, false}, file.poll);
+    const WalkStart start = walkStart(file, d, wanted, checkLengths ? (wrapped ? 0 : 1) : -1, n);
+    las::SectionCursor cursor(file.fileName, start.offset, start.line, las::CursorRules{false, false, false},
+                              file.poll);
     las::LineSource& src = cursor.source();
     std::string_view line;
     bool stop = false;
@@ -86,21 +122,16 @@ FamilyResult checkAsciiSection(const FileView& file, Handover& handover, Outcome
       LineScan record;
       std::int64_t recordStart = 0, recordLine = 0;
       int read = 0;
-      const int wanted = wrapped ? linesPerDepth : 1;
       while (read < wanted && cursor.next(line)) {
         if (read++ == 0) {
           recordStart = cursor.lineStart();
           recordLine = cursor.lineNumber();
         }
         const std::int64_t length = cursor.lineLength();
-        if (checkLengths && wrapped && length > 78) {
-          const std::string message = "Line too long for WRAP YES. Was " + std::to_string(length) + " long. 80 is max.";
-          slots[4].append(message + "\r\n" + std::string(line), message, cursor.lineNumber(), line);
-          stop = true;
-          break;
-        }
-        if (checkLengths && !wrapped && length > 254) {
-          const std::string message = "Line too long for WRAP NO. Was " + std::to_string(length) + " long. 256 is max.";
+        if (checkLengths && length > lengthLimit) {
+          const std::string message =
+              wrapped ? "Line too long for WRAP YES. Was " + std::to_string(length) + " long. 80 is max."
+                      : "Line too long for WRAP NO. Was " + std::to_string(length) + " long. 256 is max.";
           slots[4].append(message + "\r\n" + std::string(line), message, cursor.lineNumber(), line);
           stop = true;
           break;

@@ -3,10 +3,12 @@
 // run layer before the families run, and the values families hand on to
 // later families and to the run layer.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "base/run_error.h"
+#include "las/data_facts.h"
 #include "las/data_reader.h"
 #include "las/parsed_section.h"
 #include "las/section_cursor.h"
@@ -31,6 +33,12 @@ struct FileView {
   // Lets window events run during long walks; throws RunCancelled when the
   // user confirmed a cancel request.
   las::RunPoll poll;
+
+  // The facts of the data sections, gathered by one pass the first time a
+  // family asks for them (dataFactsOf); they live as long as the run that
+  // owns this view. Without them every family walks the sections itself.
+  std::shared_ptr<las::DataFactsCache> dataFacts = std::make_shared<las::DataFactsCache>();
+  las::ScanSettings scanSettings;  // how that pass spreads over the cores
 
   las::LineRules lineRules() const { return {delimiter, version}; }
   las::DataReadContext dataContext() const { return las::DataReadContext{directory, delimiter, poll}; }

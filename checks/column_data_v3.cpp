@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "base/text_utils.h"
+#include "checks/data_pass.h"
 #include "checks/family.h"
 #include "checks/format_checks.h"
 #include "las/data_reader.h"
@@ -85,7 +86,8 @@ FamilyResult checkColumnData(const FileView& file, Handover&, OutcomeSlots& slot
     first = false;
     const las::ParsedSection& definitions = parsed.get(d.association);
     const std::size_t n = definitions.lineCount();
-    las::FirstDataLine firstLine = las::readFirstDataLine(ctx, d.name);
+    const las::SectionFacts* facts = dataFactsOf(file, d);
+    las::FirstDataLine firstLine = las::readFirstDataLine(ctx, d.name, facts);
     if (firstLine.columnsSet) k = firstLine.columns;
     if (static_cast<std::int64_t>(n) != k)
       slots[1] += "~" + d.association + " has " + std::to_string(n) + " channel descriptions while ~" + d.name +
@@ -103,7 +105,7 @@ FamilyResult checkColumnData(const FileView& file, Handover&, OutcomeSlots& slot
       }
     }
 
-    las::ColumnConsistency consistency = las::checkColumnCountConsistency(ctx, d.name);
+    las::ColumnConsistency consistency = las::checkColumnCountConsistency(ctx, d.name, facts);
     if (consistency.result < 1) {
       const std::string message = "Section " + d.name + ", expected " + std::to_string(items.size()) +
                                   " channels, found " + std::to_string(std::llabs(consistency.result)) + ".";

@@ -6,6 +6,7 @@
 
 #include "base/las_file_lock.h"
 #include "base/text_utils.h"
+#include "checks/data_pass.h"
 #include "checks/family.h"
 #include "las/line_parser.h"
 #include "las/line_source.h"
@@ -138,7 +139,13 @@ IndexBounds readIndexBoundsOrThrow(const FileView& file, const std::string& wrap
   const std::optional<std::int64_t> start = section->start;
   const char delimiter = file.delimiter == '\0' ? ' ' : file.delimiter;
   {
-    las::SectionCursor cursor(file.fileName, *section, las::CursorRules{true, true, false}, file.poll);
+    // The first line that is neither blank nor a comment (the data pass
+    // knows where it is when the section holds one).
+    const las::SectionFacts* facts = dataFactsOf(file, *section);
+    const bool known = facts && facts->firstData.found();
+    las::SectionCursor cursor(file.fileName, known ? facts->firstData.offset : section->start,
+                              known ? facts->firstData.number : section->startLine, las::CursorRules{true, true, false},
+                              file.poll);
     std::string_view line;
     if (cursor.next(line)) {
       b.firstText = std::string(indexText(base::trimSpaces(line), delimiter));
@@ -171,12 +178,38 @@ IndexBounds readIndexBoundsOrThrow(const FileView& file, const std::string& wrap
 
 }  // namespace
 
+namespace {
+
+// The scan from the STEP facts of the data pass.
+StepScan stepScanOf(const FileView& file, const las::StepFacts& step, char delimiter) {
+  StepScan scan;
+  if (step.changed) {
+    scan.code = 3;
+    scan.increment = step.changeIncrement;
+    scan.location = fixed(step.changeIndex, 5);
+    scan.line = step.change.number;
+    scan.lineText = std::string(base::trimSpaces(lineTextAt(file, step.change)));
+    return scan;
+  }
+  if (step.depthLines == 0) return scan;
+  scan.code = -1;
+  if (step.haveIncrement) {
+    scan.increment = step.lastIncrement;
+    scan.location = std::string(indexText(base::trimSpaces(lineTextAt(file, step.lastDepth)), delimiter));
+  }
+  return scan;
+}
+
+}  // namespace
+
 StepScan scanStepIncrements(const FileView& file, int linesPerDepth) {
   StepScan scan;
   const las::SectionRow* section = file.directory.find(file.directory.dataSectionName);
   if (!section || section->start == 0 || section->start >= file.directory.fileSize()) return scan;
   const char delimiter = file.delimiter == '\0' ? ' ' : file.delimiter;
   if (linesPerDepth < 1) linesPerDepth = 1;
+  if (const las::SectionFacts* facts = dataFactsOf(file, *section))
+    if (facts->step && facts->step->linesPerDepth == linesPerDepth) return stepScanOf(file, *facts->step, delimiter);
   // The data section ends at the next section's title.
   las::SectionCursor cursor(file.fileName, *section, las::CursorRules{true, true, true}, file.poll);
   std::string_view line;

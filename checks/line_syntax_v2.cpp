@@ -2,6 +2,7 @@
 // line, comment, blank and tab lines in ~ASCII, the presence of data lines
 // and the agreement of WRAP with the structure of the ~ASCII section.
 #include "base/text_utils.h"
+#include "checks/data_pass.h"
 #include "checks/family.h"
 #include "checks/line_rules.h"
 #include "las/line_parser.h"
@@ -25,12 +26,25 @@ void addEntry(OutcomeSlot& slot, std::string_view message, const NumberedLine& l
   addEntry(slot, message, line, line.text);
 }
 
+constexpr std::string_view kCommentLine = "Comment Line in ~Ascii Section";
+constexpr std::string_view kBlankLine = "Blank Line in ~Ascii Section";
+constexpr std::string_view kTabLine = "Tab character(s) found.";
+
 void checkDataLine(const NumberedLine& line, char delimiter, OutcomeSlots& slots) {
   std::string_view t = base::trimSpaces(line.text);
-  if (!t.empty() && t.front() == '#') addEntry(slots[5], "Comment Line in ~Ascii Section", line);
-  if (t.empty()) addEntry(slots[5], "Blank Line in ~Ascii Section", line);
-  if (line.text.find('\t') != std::string_view::npos && delimiter != '\t')
-    addEntry(slots[5], "Tab character(s) found.", line);
+  if (!t.empty() && t.front() == '#') addEntry(slots[5], kCommentLine, line);
+  if (t.empty()) addEntry(slots[5], kBlankLine, line);
+  if (line.text.find('\t') != std::string_view::npos && delimiter != '\t') addEntry(slots[5], kTabLine, line);
+}
+
+// The same findings from the blank, comment and tab lines the data pass kept.
+void checkDataLines(const las::SectionFacts& facts, OutcomeSlots& slots) {
+  for (const las::NotableLine& n : facts.notables) {
+    const NumberedLine line{n.text, n.number};
+    if (n.kinds & las::NotableLine::Comment) addEntry(slots[5], kCommentLine, line);
+    if (n.kinds & las::NotableLine::Blank) addEntry(slots[5], kBlankLine, line);
+    if (n.kinds & las::NotableLine::Tab) addEntry(slots[5], kTabLine, line);
+  }
 }
 
 void checkHeaderLine2(const NumberedLine& line, float version, OutcomeSlots& slots) {
@@ -63,6 +77,12 @@ FamilyResult checkLineSyntax2(const FileView& file, Handover& handover, OutcomeS
   for (int k = 1; k <= 5; ++k) slots[static_cast<std::size_t>(k)].clear();
   for (const las::SectionRow& row : file.directory.rows()) {
     if (row.kind == las::SectionKind::Other || isRemarksSection(row, file.version)) continue;
+    if (row.kind == las::SectionKind::Data) {
+      if (const las::SectionFacts* facts = dataFactsOf(file, row)) {
+        checkDataLines(*facts, slots);
+        continue;
+      }
+    }
     las::SectionCursor cursor(file.fileName, row, las::CursorRules{}, file.poll);
     std::string_view line;
     while (cursor.next(line)) {

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "base/text_utils.h"
+#include "checks/data_pass.h"
 #include "checks/family.h"
 #include "checks/format_checks.h"
 #include "checks/line_rules.h"
@@ -32,11 +33,34 @@ void forEachSectionLine(const FileView& file, const SectionRow& row, OnLine onLi
     if (!onLine(line, base::trimSpaces(line), cursor.lineNumber())) return;
 }
 
+// The message the delimiter pass leaves for one section, from the data
+// pass's facts: the message of the last line that sets one.
+std::string delimiterMessage(const las::SectionFacts& facts, const std::string& section) {
+  std::string message;
+  std::int64_t at = -1;
+  auto setBy = [&](const las::LineRef& line, std::string_view text) {
+    if (!line.found() || line.index <= at) return;
+    at = line.index;
+    message = std::string(text) + section;
+  };
+  if (facts.firstData.found() && !facts.firstDataHasDelimiter)
+    setBy(facts.firstData, "No Delimiters found in section ");
+  if (facts.lastDataWithoutDelimiter.index != facts.firstData.index)
+    setBy(facts.lastDataWithoutDelimiter, "No delimiters found in section ");
+  if (facts.firstGap.found() && facts.lastDataWithDelimiter.index > facts.firstGap.index)
+    setBy(facts.lastDataWithDelimiter, " Comment or blank line within Column Data lines in section ");
+  return message;
+}
+
 // The last message of the delimiter pass, "" when every data section is clean.
 std::string delimiterPass(const FileView& file, const std::vector<SectionRow>& rows, char delimiter) {
   std::string result;
   for (const SectionRow& row : rows) {
     if (row.kind != SectionKind::Data) continue;
+    if (const las::SectionFacts* facts = dataFactsOf(file, row)) {
+      if (std::string message = delimiterMessage(*facts, row.name); !message.empty()) result = std::move(message);
+      continue;
+    }
     bool started = false, gap = false;
     forEachSectionLine(file, row, [&](std::string_view line, std::string_view t, std::int64_t) {
       if (isBlankOrComment(t)) {
@@ -159,10 +183,13 @@ FamilyResult checkLineSyntax3(const FileView& file, Handover&, OutcomeSlots& slo
       if (!dataSeen) slots[11].clear();
       dataSeen = true;
       bool hasData = false;
-      forEachSectionLine(file, row, [&](std::string_view, std::string_view t, std::int64_t) {
-        hasData = !isBlankOrComment(t);
-        return !hasData;
-      });
+      if (const las::SectionFacts* facts = dataFactsOf(file, row))
+        hasData = facts->dataLines > 0;
+      else
+        forEachSectionLine(file, row, [&](std::string_view, std::string_view t, std::int64_t) {
+          hasData = !isBlankOrComment(t);
+          return !hasData;
+        });
       if (!hasData) slots[11] += "\r\nNo Data lines found in section " + row.name;
       continue;
     }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/text_utils.h"
+#include "las/data_facts.h"
 #include "las/line_parser.h"
 #include "las/line_source.h"
 #include "las/section_directory.h"
@@ -206,13 +207,16 @@ WrapStructure detectWrapStructure(const DataReadContext& ctx, int channelHint, C
   }
 }
 
-FirstDataLine readFirstDataLine(const DataReadContext& ctx, std::string_view sectionName) {
+FirstDataLine readFirstDataLine(const DataReadContext& ctx, std::string_view sectionName, const SectionFacts* facts) {
   FirstDataLine out;
   try {
     const SectionRow* section = ctx.directory.find(sectionName);
     if (!section) return out;
     // The first line that is neither blank nor a comment, even the next section's title.
-    SectionCursor cursor(ctx.directory.fileName(), *section, CursorRules{true, true, false}, ctx.poll);
+    const bool known = facts && facts->start == section->start && facts->firstData.found();
+    SectionCursor cursor(ctx.directory.fileName(), known ? facts->firstData.offset : section->start,
+                         known ? facts->firstData.number : section->startLine, CursorRules{true, true, false},
+                         ctx.poll);
     std::string_view line;
     const char delimiter = effective(ctx.delimiter);
     while (cursor.next(line)) {
@@ -232,11 +236,36 @@ FirstDataLine readFirstDataLine(const DataReadContext& ctx, std::string_view sec
   }
 }
 
-ColumnConsistency checkColumnCountConsistency(const DataReadContext& ctx, std::string_view sectionName) {
+namespace {
+
+ColumnConsistency columnConsistencyOf(const SectionFacts& facts, const std::string& fileName) {
+  ColumnConsistency out;
+  if (facts.dataLines == 0) {
+    out.result = -1;
+    return out;
+  }
+  if (!facts.columnsDiffer.found()) {
+    out.result = facts.columns;
+    return out;
+  }
+  LineSource src(fileName);
+  src.seek(facts.columnsDiffer.offset, facts.columnsDiffer.number);
+  std::string_view line;
+  if (src.next(line)) out.offendingLine = std::string(trimSpaces(line));
+  out.lineNumber = facts.columnsDiffer.number;
+  out.result = -facts.differentColumns;
+  return out;
+}
+
+}  // namespace
+
+ColumnConsistency checkColumnCountConsistency(const DataReadContext& ctx, std::string_view sectionName,
+                                              const SectionFacts* facts) {
   ColumnConsistency out;
   try {
     const SectionRow* section = ctx.directory.find(sectionName);
     if (!section) return out;
+    if (facts && facts->start == section->start) return columnConsistencyOf(*facts, ctx.directory.fileName());
     SectionCursor cursor(ctx.directory.fileName(), *section, CursorRules{true, true, true}, ctx.poll);
     std::string_view line;
     std::int64_t kept = -1;

@@ -15,6 +15,7 @@
 namespace korrivan::las {
 
 class SectionDirectory;
+struct SectionFacts;
 
 // What the readers need of the run: the directory (which knows the file),
 // the delimiter, and a poll that lets window events run and answers whether
@@ -56,13 +57,18 @@ struct FirstDataLine {
   std::string line;
   std::int64_t lineNumber = 0;
 };
-FirstDataLine readFirstDataLine(const DataReadContext& ctx, std::string_view sectionName);
+// With the section's facts from the data pass, the walk begins at the first
+// data line they found.
+FirstDataLine readFirstDataLine(const DataReadContext& ctx, std::string_view sectionName,
+                                const SectionFacts* facts = nullptr);
 
 struct ColumnConsistency {
   std::int64_t result = 0;  // common count; -count of the first differing line; -1 no data; 0 absent
   std::string offendingLine;
   std::int64_t lineNumber = 0;  // of the offending line
 };
-ColumnConsistency checkColumnCountConsistency(const DataReadContext& ctx, std::string_view sectionName);
+// With the section's facts from the data pass, the result comes from them.
+ColumnConsistency checkColumnCountConsistency(const DataReadContext& ctx, std::string_view sectionName,
+                                              const SectionFacts* facts = nullptr);
 
 }  // namespace korrivan::las

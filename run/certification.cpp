@@ -158,7 +158,7 @@ Certification certifyFile(const std::string& lasFileName, const CertifyOptions& 
     end = CertifyEnd::PreCheckFailed;
     driver.table = preCheckTable(slots, version, options.doWrap);
   } else {
-    DriverSetup setup{lasFileName, 0, options.doWrap, options.repair, hooks, options.log, &lock};
+    DriverSetup setup{lasFileName, 0, options.doWrap, options.repair, hooks, options.log, &lock, options.dataScan};
     VersionRun run = certifyByVersion(setup, options.mode);
     end = run.end;
     if (run.version != 0) version = run.version;

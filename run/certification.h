@@ -60,6 +60,8 @@ struct CertifyOptions {
   // The version shown when a pre-check fails before any version is read
   // (the window keeps the version of its previous run).
   float priorVersion = -999.25f;
+  // How the pass over the data sections uses the cores.
+  las::ScanSettings dataScan{};
 };
 
 struct Certification {

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "base/text_utils.h"
+#include "checks/data_pass.h"
 #include "checks/family.h"
 #include "run/stop_repair.h"
 
@@ -42,6 +43,7 @@ public:
     file.fileName = setup.fileName;
     file.version = setup.version;
     file.doWrap = setup.doWrap;
+    file.scanSettings = setup.dataScan;
     RunHooks& hooks = setup.hooks;
     file.poll = [&hooks] { pollForCancel(hooks); };
   }
@@ -186,6 +188,7 @@ public:
     const DriverSetup& setup = run_.setup();
     table_ = catalogueTable(CatalogueKind::Version3, "", setup.doWrap);
     run_.file.directory.build(setup.fileName, setup.version);
+    checks::startDataPass(run_.file);  // the spare cores begin on the data sections
 
     group(1, checks::checkTildeLinesV3, OutcomeSlots{});  // only row g is the family's
 
@@ -257,6 +260,7 @@ public:
     run_.file.delimiter = ' ';
     if (!run_.file.directory.locateMainSections(setup.fileName, setup.version)) throw ErrorExit{};
     run_.parseMainSections(true);
+    checks::startDataPass(run_.file);  // the spare cores begin on the data sections
 
     group(2, checks::checkVersionSection);
     group(3, checks::checkSectionTitles);

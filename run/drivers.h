@@ -12,6 +12,7 @@
 #include "certify/command_log.h"
 #include "certify/outcome.h"
 #include "certify/run_hooks.h"
+#include "las/data_facts.h"
 
 namespace korrivan::run {
 
@@ -27,6 +28,7 @@ struct DriverSetup {
   certify::RunHooks& hooks;
   certify::CommandLogContext log;     // the context of the driver's command-log lines
   base::LasFileLock* lock = nullptr;  // the run's shared lock on the file, if it holds one
+  las::ScanSettings dataScan{};       // threads of the pass over the data sections
 };
 
 // What a run of a driver leaves: its check table (catalogue and outcome
