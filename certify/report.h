@@ -28,6 +28,12 @@ std::string commandLogDate(std::chrono::system_clock::time_point when);
 // The result line's text after "Result: ".
 std::string resultText(const CheckTable& table, float version);
 
+// A report lists at most this many bytes of one check's errors, and is at
+// most about kMaxReportText long; past that a check's errors end with the
+// line "Errors: (further findings of this check are not listed)".
+inline constexpr std::size_t kMaxCheckReport = 2u << 20;
+inline constexpr std::size_t kMaxReportText = 8u << 20;
+
 // The report, every line ending in CR LF; listing stops after the first
 // group that holds a failed or not-performed check. The file name is shown
 // with its control characters escaped. Empty when the text could not be

@@ -18,6 +18,7 @@ struct NumberedLine {
 };
 
 void addEntry(OutcomeSlot& slot, std::string_view message, const NumberedLine& line, std::string_view shown) {
+  if (slot.full()) return;
   slot.append(std::string("\r\n").append(message).append("\r\n").append(shown), base::trimSpaces(message), line.number,
               line.text);
 }
@@ -35,6 +36,14 @@ void checkDataLine(const NumberedLine& line, char delimiter, OutcomeSlots& slots
 
 void checkHeaderLine2(const NumberedLine& line, float version, OutcomeSlots& slots) {
   const std::string_view text = line.text;
+  if (text.size() > las::kMaxHeaderLine) {
+    // Too long to examine: shown in part.
+    const std::string_view t = base::trimSpaces(text);
+    if (!t.empty() && t.front() != '#')
+      addEntry(slots[5], "Line longer than " + std::to_string(las::kMaxHeaderLine) + " characters", line,
+               text.substr(0, OutcomeSlot::kMaxLineText));
+    return;
+  }
   switch (las::classifyLine(text)) {
     case las::LineKind::MissingMnemonic: addEntry(slots[1], "Missing Mnemonic", line); break;
     case las::LineKind::TabOnLine:
@@ -72,6 +81,12 @@ FamilyResult checkLineSyntax2(const FileView& file, Handover& handover, OutcomeS
       else
         checkHeaderLine2(numbered, file.version, slots);
     }
+  }
+
+  // Sections too large to read whole into tables: later checks would see them in part only.
+  for (const CutSection& cut : cutHeaderSections(file)) {
+    const std::string message = "Section ~" + cut.name + " " + cutSectionMessage(cut).substr(8);
+    slots[5].append("\r\n" + message, message, cut.line, "");
   }
 
   slots[6].clear();
