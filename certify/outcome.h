@@ -43,7 +43,7 @@ public:
   static constexpr std::size_t kMaxLineText = 4096;
 
   OutcomeSlot() = default;
-  OutcomeSlot(std::string text) { *this = std::move(text); }  // NOLINT: a slot is set from its text
+  OutcomeSlot(std::string text) { *this = std::move(text); }    // NOLINT: a slot is set from its text
   OutcomeSlot(const char* text) { *this = std::string(text); }  // NOLINT
 
   // Replaces the text; findings recorded before are dropped. A text beyond

@@ -97,9 +97,9 @@ FamilyResult checkColumnData(const FileView& file, Handover&, OutcomeSlots& slot
       const std::string& format = definitions.rows[j].format;
       if (valueMatchesFormat(items[j - 1], format, delimiter) == FormatMatch::Mismatch) {
         // Built only while the slot lists it: the first index may be as long as the line.
-        slots[3].append({"Data column item (", items[j - 1], ") in ~", d.name, " @ ", firstIndex, " wrong format {",
-                         format, "}"},
-                        "\r\n", firstLine.lineNumber, firstLine.line);
+        slots[3].append(
+            {"Data column item (", items[j - 1], ") in ~", d.name, " @ ", firstIndex, " wrong format {", format, "}"},
+            "\r\n", firstLine.lineNumber, firstLine.line);
       }
     }
 

@@ -76,8 +76,8 @@ std::vector<CutSection> cutHeaderSections(const FileView& file) {
 std::string cutSectionMessage(const CutSection& cut) {
   const std::string upTo = cut.line > 0 ? ", read up to line " + std::to_string(cut.line) : "";
   if (cut.allTogether)
-    return "Header sections too large: more than " + std::to_string(las::kMaxHeaderRows) +
-           " parameter data lines or " + std::to_string(las::kMaxHeaderText) + " bytes in all" + upTo;
+    return "Header sections too large: more than " + std::to_string(las::kMaxHeaderRows) + " parameter data lines or " +
+           std::to_string(las::kMaxHeaderText) + " bytes in all" + upTo;
   return "Section too large: more than " + std::to_string(las::kMaxSectionRows) + " parameter data lines or " +
          std::to_string(las::kMaxSectionText) + " bytes" + upTo;
 }

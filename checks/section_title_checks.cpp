@@ -74,7 +74,8 @@ public:
   void append(std::string_view before, std::string_view name, std::string_view after) {
     names_.insert(toUpper(name));
     out_ += {before, name, after};
-    if (upperText_.size() <= kSearchedText) upperText_ += toUpper(std::string(before) + std::string(name) + std::string(after));
+    if (upperText_.size() <= kSearchedText)
+      upperText_ += toUpper(std::string(before) + std::string(name) + std::string(after));
   }
   // Appends the name unless it occurs already; each name is looked for once,
   // since a name once in the list stays in it.
@@ -414,8 +415,8 @@ TildeScan scanTildeLinesV2(const std::string& fileName) {
                             : (code < 32 || code >= 128)
                                 ? "Unprintable control character ASCII code =" + std::to_string(code)
                                 : std::string(1, t[1]);
-        scan.text += {"Tilde not followed by upper case letter, A-Z. Character was ", shown, " on line:\r\n", t,
-                      "\r\n"};
+        scan.text +=
+            {"Tilde not followed by upper case letter, A-Z. Character was ", shown, " on line:\r\n", t, "\r\n"};
       }
     }
   } catch (const std::bad_alloc&) {

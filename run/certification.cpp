@@ -102,8 +102,7 @@ Certification certificationOfTable(CheckTable table, std::map<std::pair<int, int
       CheckResult check{g, row, name, outcome, std::move(table.outcome(g, row)), {}};
       if (check.outcome == Outcome::Failed) {
         auto it = findings.find({g, row});
-        check.findings =
-            it != findings.end() ? std::move(it->second) : certify::OutcomeSlot(check.cellText).findings();
+        check.findings = it != findings.end() ? std::move(it->second) : certify::OutcomeSlot(check.cellText).findings();
       }
       group.checks.push_back(std::move(check));
     }
@@ -176,9 +175,9 @@ Certification certifyFile(const std::string& lasFileName, const CertifyOptions& 
   const std::string notLas = certify::notLasReason(lasFileName);
   // An allocation failure anywhere, also in the pre-checks, stops the run.
   if (outOfMemory.tripped() && end != CertifyEnd::Stopped) {
-    certify::appendCommandLog(options.log, "Error: VB Error in certifyFile: " +
-                                               base::errorText(base::err::OutOfMemory) + ". Error #" +
-                                               std::to_string(base::err::OutOfMemory));
+    certify::appendCommandLog(
+        options.log, "Error: VB Error in certifyFile: " + base::errorText(base::err::OutOfMemory) + ". Error #" +
+                         std::to_string(base::err::OutOfMemory));
     end = CertifyEnd::Stopped;
   }
   Certification result = certificationOfTable(std::move(driver.table), std::move(driver.findings));

@@ -94,6 +94,7 @@ Certification certifyFile(const std::string& lasFileName, const CertifyOptions& 
 // The certification of a check table (its cells and the findings of its
 // failed checks); used by certifyFile and by tests. The table's cells and
 // the findings are moved into it.
-Certification certificationOfTable(certify::CheckTable table, std::map<std::pair<int, int>, std::vector<Finding>> findings);
+Certification certificationOfTable(certify::CheckTable table,
+                                   std::map<std::pair<int, int>, std::vector<Finding>> findings);
 
 }  // namespace korrivan::run

@@ -246,11 +246,13 @@ TEST_F(WindowTest, FileWithAByteOrderMarkSaysWhyItCannotBeCertified) {
   openThroughDialog(las);
   expectSameRows(gridRows(), expectedRows(las));
   QPlainTextEdit* detail = window->results()->detailBox();
-  const QString why = QStringLiteral("Why this file cannot be certified: UTF-8 byte-order mark before the first section");
+  const QString why =
+      QStringLiteral("Why this file cannot be certified: UTF-8 byte-order mark before the first section");
   EXPECT_TRUE(detail->isVisible());
   EXPECT_EQ(detail->toPlainText(), why);
   const std::vector<Row> rows = gridRows();
-  const auto failed = std::find_if(rows.begin(), rows.end(), [](const Row& r) { return r.colour == QColor(255, 0, 0); });
+  const auto failed =
+      std::find_if(rows.begin(), rows.end(), [](const Row& r) { return r.colour == QColor(255, 0, 0); });
   ASSERT_NE(failed, rows.end());
   window->results()->grid()->setCurrentItem(itemWithKey(failed->key));
   EXPECT_TRUE(detail->toPlainText().endsWith(QStringLiteral("\n\n") + why));
