@@ -74,8 +74,9 @@ std::size_t ifind(std::string_view s, std::string_view needle, std::size_t from)
   if (needle.empty()) return from <= s.size() ? from : std::string_view::npos;
   if (s.size() < needle.size() || from > s.size() - needle.size()) return std::string_view::npos;
   if (compareEveryPosition(s.size() - from, needle.size())) {
+    const char first = toUpperAscii(needle[0]);
     for (std::size_t i = from; i + needle.size() <= s.size(); ++i)
-      if (iequals(s.substr(i, needle.size()), needle)) return i;
+      if (toUpperAscii(s[i]) == first && iequals(s.substr(i, needle.size()), needle)) return i;
     return std::string_view::npos;
   }
   const std::size_t at = firstIn(upperCopy(s.substr(from), false), upperCopy(needle, false));
@@ -86,8 +87,9 @@ std::size_t irfind(std::string_view s, std::string_view needle) {
   if (needle.empty()) return s.size();
   if (s.size() < needle.size()) return std::string_view::npos;
   if (compareEveryPosition(s.size(), needle.size())) {
+    const char first = toUpperAscii(needle[0]);
     for (std::size_t i = s.size() - needle.size() + 1; i-- > 0;)
-      if (iequals(s.substr(i, needle.size()), needle)) return i;
+      if (toUpperAscii(s[i]) == first && iequals(s.substr(i, needle.size()), needle)) return i;
     return std::string_view::npos;
   }
   // The last occurrence is the first one in the reversed text.

@@ -2,7 +2,7 @@
 // prints, per file, the certification time, its ratio to one `wc -l` pass
 // over the same file, and the peak resident memory of the certifying process.
 //
-//   korrivan_hostile_bench [--shape NAME]... [--size-mb 1,10] [--timeout SECONDS] [--keep DIR]
+//   korrivan_hostile_bench [--shape NAME]... [--size-mb 1,10] [--runs 3] [--timeout SECONDS] [--keep DIR]
 //
 // Targets: every shape within 20 times the floor and 64 MB resident.
 #include <signal.h>
@@ -66,7 +66,7 @@ double wcFloor(const std::string& file) {
   const std::string wc = "wc -l < '" + file + "' > /dev/null";
   if (std::system(wc.c_str()) != 0) return 0;  // warms the page cache
   double best = 1e9;
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < 5; ++i) {
     const auto t0 = Clock::now();
     if (std::system(wc.c_str()) != 0) return 0;
     best = std::min(best, std::chrono::duration<double>(Clock::now() - t0).count());
@@ -104,6 +104,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> shapes;
   std::vector<std::int64_t> sizes = {1, 10};
   double timeout = 120;
+  int runs = 3;
   std::string keep;
   std::string program = KORRIVAN_EXE;
   for (int i = 1; i < argc; ++i) {
@@ -112,6 +113,8 @@ int main(int argc, char** argv) {
       shapes.push_back(argv[++i]);
     } else if (a == "--size-mb" && i + 1 < argc) {
       sizes = parseSizes(argv[++i]);
+    } else if (a == "--runs" && i + 1 < argc) {
+      runs = std::max(1, std::atoi(argv[++i]));
     } else if (a == "--timeout" && i + 1 < argc) {
       timeout = std::atof(argv[++i]);
     } else if (a == "--keep" && i + 1 < argc) {
@@ -120,7 +123,7 @@ int main(int argc, char** argv) {
       program = argv[++i];
     } else {
       std::fprintf(stderr,
-                   "usage: korrivan_hostile_bench [--shape NAME]... [--size-mb 1,10] [--timeout SECONDS] "
+                   "usage: korrivan_hostile_bench [--shape NAME]... [--size-mb 1,10] [--runs 3] [--timeout SECONDS] "
                    "[--keep DIR] [--korrivan PATH]\nshapes:\n");
       for (const auto& s : korrivan::bench::hostileShapes()) std::fprintf(stderr, "  %-10s %s\n", s.name, s.what);
       return 2;
@@ -142,7 +145,13 @@ int main(int argc, char** argv) {
       fs::remove(report);
       const std::int64_t bytes = korrivan::bench::writeHostileLas(file, shape, mb << 20);
       const double floorSecs = wcFloor(file);
-      const Run run = certify(program, file, report, timeout);
+      // The best time of three runs (the machine may be busy), the largest peak.
+      Run run = certify(program, file, report, timeout);
+      for (int i = 1; i < runs && !run.timedOut; ++i) {
+        const Run again = certify(program, file, report, timeout);
+        run.seconds = std::min(run.seconds, again.seconds);
+        run.peakMb = std::max(run.peakMb, again.peakMb);
+      }
       std::uintmax_t reportBytes = 0;
       const std::string verdict = run.timedOut ? "timed out" : verdictOf(report, &reportBytes);
       const double ratio = floorSecs > 0 ? run.seconds / floorSecs : 0;

@@ -135,8 +135,8 @@ std::vector<int> circleReports(const AssociationTable& t) {
 // step. On a file of endless chains that is a long way: all such walks
 // together take at most this many steps (or, as chain text, this many bytes
 // searched); the check then says that it could not follow every chain.
-constexpr std::size_t kWalkSteps = 4'000'000;
-constexpr std::size_t kChainBytesSearched = 64u << 20;
+constexpr std::size_t kWalkSteps = 1'000'000;
+constexpr std::size_t kChainBytesSearched = 16u << 20;
 constexpr const char* kChainsNotFollowed =
     "Association chains too long to follow: circular references after this point were not looked for\r\n";
 

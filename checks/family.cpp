@@ -82,6 +82,12 @@ std::string cutSectionMessage(const CutSection& cut) {
          std::to_string(las::kMaxSectionText) + " bytes" + upTo;
 }
 
+std::int64_t examinedUpTo(const std::vector<CutSection>& cuts, std::string_view sectionName) {
+  for (const CutSection& cut : cuts)
+    if (base::iequals(cut.name, sectionName)) return cut.line;
+  return 0;
+}
+
 std::string lookupParamValue(const las::ParsedSection& section, std::string_view mnemonic) {
   for (std::size_t r = 1; r < section.rows.size(); ++r)
     if (base::iequals(section.rows[r].mnemonic, mnemonic)) return section.rows[r].value;

@@ -43,6 +43,9 @@ struct CutSection {
 std::vector<CutSection> cutHeaderSections(const FileView& file);
 // The line syntax families' finding about such a section.
 std::string cutSectionMessage(const CutSection& cut);
+// The first line of the named section that the line syntax families no
+// longer examine (the line where its table was cut), 0 for no such line.
+std::int64_t examinedUpTo(const std::vector<CutSection>& cuts, std::string_view sectionName);
 
 // The value of the first row whose mnemonic matches, " " when none does.
 std::string lookupParamValue(const las::ParsedSection& section, std::string_view mnemonic);

@@ -70,11 +70,15 @@ bool isRemarksSection(const las::SectionRow& row, float version) {
 
 FamilyResult checkLineSyntax2(const FileView& file, Handover& handover, OutcomeSlots& slots) {
   for (int k = 1; k <= 5; ++k) slots[static_cast<std::size_t>(k)].clear();
+  // A section too large to read whole is examined as far as it was read.
+  const std::vector<CutSection> cuts = cutHeaderSections(file);
   for (const las::SectionRow& row : file.directory.rows()) {
     if (row.kind == las::SectionKind::Other || isRemarksSection(row, file.version)) continue;
     las::SectionCursor cursor(file.fileName, row, las::CursorRules{}, file.poll);
+    const std::int64_t end = examinedUpTo(cuts, row.name);
     std::string_view line;
     while (cursor.next(line)) {
+      if (end > 0 && cursor.lineNumber() >= end) break;
       const NumberedLine numbered{line, cursor.lineNumber()};
       if (row.kind == las::SectionKind::Data)
         checkDataLine(numbered, file.delimiter, slots);
@@ -84,7 +88,7 @@ FamilyResult checkLineSyntax2(const FileView& file, Handover& handover, OutcomeS
   }
 
   // Sections too large to read whole into tables: later checks would see them in part only.
-  for (const CutSection& cut : cutHeaderSections(file)) {
+  for (const CutSection& cut : cuts) {
     const std::string message = "Section ~" + cut.name + " " + cutSectionMessage(cut).substr(8);
     slots[5].append("\r\n" + message, message, cut.line, "");
   }

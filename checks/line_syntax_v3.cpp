@@ -159,6 +159,8 @@ FamilyResult checkLineSyntax3(const FileView& file, Handover&, OutcomeSlots& slo
   }
 
   for (int k = 1; k <= 10; ++k) slots[static_cast<std::size_t>(k)].clear();
+  // A section too large to read whole is examined as far as it was read.
+  const std::vector<CutSection> cuts = cutHeaderSections(file);
   static const char* const kLabels[] = {"", "Mnem :", "Unit :", "Value:", "Desc :", "", "", "", "", "", ""};
   bool dataSeen = false;
   for (const SectionRow& row : rows) {
@@ -173,7 +175,9 @@ FamilyResult checkLineSyntax3(const FileView& file, Handover&, OutcomeSlots& slo
       if (!hasData) slots[11] += "\r\nNo Data lines found in section " + row.name;
       continue;
     }
+    const std::int64_t end = examinedUpTo(cuts, row.name);
     forEachSectionLine(file, row, [&](std::string_view line, std::string_view t, std::int64_t number) {
+      if (end > 0 && number >= end) return false;
       RuleTexts rules = checkHeaderLine3(line, row.name, file.version, file.delimiter);
       for (std::size_t k = 1; k <= 10; ++k) {
         if (rules[k].empty()) continue;
@@ -187,7 +191,7 @@ FamilyResult checkLineSyntax3(const FileView& file, Handover&, OutcomeSlots& slo
     });
   }
   // Sections too large to read whole into tables: later checks would see them in part only.
-  for (const CutSection& cut : cutHeaderSections(file)) {
+  for (const CutSection& cut : cuts) {
     const std::string message = cutSectionMessage(cut) + " ( in ~" + cut.name + ")";
     slots[10].append(message + "\r\n", message, cut.line, "");
   }
