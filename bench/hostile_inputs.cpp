@@ -332,6 +332,41 @@ std::int64_t longHeaderLine(Out& o, std::int64_t target) {
   return o.close();
 }
 
+// Data lines of single-character values, as long as the line reader keeps
+// lines: splitting them into fields makes millions of small pieces.
+std::int64_t wideDataLines(Out& o, std::int64_t target) {
+  headerV2(o, "1000.125");
+  o.line("~Curve Information");
+  o.line(" DEPT.M : DEPTH");
+  o.line(" C.U : CURVE");
+  o.line("~ASCII");
+  const std::int64_t values = std::max<std::int64_t>(4, std::min<std::int64_t>(target, 8 << 20) / 2 / 2);
+  while (o.bytes() < target - 64) {
+    o.put("1000.000");
+    o.repeat(" 1", values);
+    o.put("\r\n");
+  }
+  return o.close();
+}
+
+// The same in a version 3.0 data set, where the first line's items are
+// checked against the formats of the definitions.
+std::int64_t wideDataLinesV3(Out& o, std::int64_t target) {
+  versionV3(o);
+  wellV3(o, "1500.2500");
+  o.line("~Log_Definition");
+  o.line(" DEPT .M  : DEPTH {F}");
+  o.line(" C1 .U  : CHANNEL {F10.4}");
+  o.line("~Log_Data | Log_Definition");
+  const std::int64_t values = std::max<std::int64_t>(4, std::min<std::int64_t>(target, 8 << 20) / 2 / 2);
+  for (const char* index : {"1500.0000", "1500.2500"}) {
+    o.put(index);
+    o.repeat(",1", values);
+    o.put("\r\n");
+  }
+  return o.close();
+}
+
 using Writer = std::int64_t (*)(Out&, std::int64_t);
 
 struct Entry {
@@ -353,6 +388,8 @@ const std::vector<Entry>& entries() {
       {{"findings", "a finding on every header line, in several checks"}, findingsEverywhere},
       {{"longline", "one header line as long as the file"}, longHeaderLine},
       {{"datasets", "thousands of 3.0 data sets naming one large definition"}, manyDataSets},
+      {{"wide", "1.2/2.0 data lines of millions of one-character values"}, wideDataLines},
+      {{"wide3", "a 3.0 data set whose first line holds millions of items"}, wideDataLinesV3},
   };
   return all;
 }

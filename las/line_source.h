@@ -18,7 +18,7 @@ namespace korrivan::las {
 #define KORRIVAN_LINE_BLOCK_SIZE (1u << 20)
 #endif
 #ifndef KORRIVAN_MAX_KEPT_LINE
-#define KORRIVAN_MAX_KEPT_LINE (4u << 20)
+#define KORRIVAN_MAX_KEPT_LINE (1u << 20)
 #endif
 
 class LineSource {
