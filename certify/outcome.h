@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/limits.h"
+
 namespace korrivan::certify {
 
 enum class Outcome { Passed, NotPerformed, Failed };
@@ -35,10 +37,10 @@ struct Finding {
 // same way. The findings kept beside the text are bounded too.
 class OutcomeSlot {
 public:
-  static constexpr std::size_t kMaxText = 1u << 20;
-  static constexpr std::size_t kMaxFindings = 2000;
+  static constexpr std::size_t kMaxText = base::limits::kCheckText;
+  static constexpr std::size_t kMaxFindings = base::limits::kCheckFindings;
   // Bytes of message and line text kept over all findings of a slot.
-  static constexpr std::size_t kMaxFindingsBytes = 256u << 10;
+  static constexpr std::size_t kMaxFindingsBytes = base::limits::kFindingsBytes;
   // A line kept as a finding's evidence is cut to this length.
   static constexpr std::size_t kMaxLineText = 4096;
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/run_error.h"
+#include "base/limits.h"
 #include "certify/check_table.h"
 
 namespace korrivan::certify {
@@ -31,8 +32,8 @@ std::string resultText(const CheckTable& table, float version);
 // A report lists at most this many bytes of one check's errors, and is at
 // most about kMaxReportText long; past that a check's errors end with the
 // line "Errors: (further findings of this check are not listed)".
-inline constexpr std::size_t kMaxCheckReport = 2u << 20;
-inline constexpr std::size_t kMaxReportText = 8u << 20;
+inline constexpr std::size_t kMaxCheckReport = base::limits::kReportPerCheck;
+inline constexpr std::size_t kMaxReportText = base::limits::kReportText;
 
 // The report, every line ending in CR LF; listing stops after the first
 // group that holds a failed or not-performed check. The file name is shown

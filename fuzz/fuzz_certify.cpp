@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "certify/outcome.h"
 #include "certify/report.h"
 #include "certify/run_hooks.h"
 #include "fuzz/fuzz_input.h"
@@ -21,6 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   options.log = {input.folder(), input.path(), input.folder() + "/report.log", "Korrivan"};
   certify::SilentHooks hooks;
   const run::Certification certification = run::certifyFile(input.path(), options, hooks);
+  // Every check's text and findings stay within their budgets.
+  for (const run::GroupResult& group : certification.groups)
+    for (const run::CheckResult& check : group.checks)
+      if (check.cellText.size() > certify::OutcomeSlot::kMaxText + 64 ||
+          check.findings.size() > certify::OutcomeSlot::kMaxFindings)
+        __builtin_trap();
   if (certification.end == run::CertifyEnd::Completed || certification.end == run::CertifyEnd::PreCheckFailed) {
     const std::string report =
         certify::buildReport(certification.table(), {input.path(), certification.detectedVersion, {}});

@@ -17,11 +17,11 @@ class SectionDirectory;
 // from at most this many parameter lines of a section, and from at most
 // kMaxSectionText bytes of it (section_directory.h), so that a file of
 // endless header lines cannot fill the memory; such a section is "cut".
-inline constexpr std::size_t kMaxSectionRows = 5000;
+inline constexpr std::size_t kMaxSectionRows = base::limits::kSectionRows;
 // Checks that hold the tables of all header sections of a file at once (the
 // version 3.0 associations) take at most this many lines and bytes in all.
-inline constexpr std::size_t kMaxHeaderRows = 20000;
-inline constexpr std::int64_t kMaxHeaderText = 4 << 20;
+inline constexpr std::size_t kMaxHeaderRows = base::limits::kHeaderRows;
+inline constexpr std::int64_t kMaxHeaderText = base::limits::kHeaderText;
 
 struct ParsedSection {
   std::vector<LasLineParts> rows{1};

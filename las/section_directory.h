@@ -10,6 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/limits.h"
+
 namespace korrivan::las {
 
 enum class SectionKind : std::int16_t { Header = 0, Data = 1, Definition = 2, Parameter = 3, Other = 4 };
@@ -17,7 +19,7 @@ enum class SectionKind : std::int16_t { Header = 0, Data = 1, Definition = 2, Pa
 // A title's name and association are kept up to this many characters (real
 // titles are a few dozen long), so that a file of long titles cannot make the
 // directory, or the reports that quote its names, grow with the file.
-inline constexpr std::size_t kMaxNameLength = 256;
+inline constexpr std::size_t kMaxNameLength = base::limits::kNameLength;
 
 struct SectionRow {
   std::string name;             // first word after "~", as written (cut to kMaxNameLength)
@@ -62,7 +64,7 @@ public:
   // A LAS file has a few dozen sections; a file with more title lines than
   // this is listed up to this many, so that checks over pairs of sections
   // stay quick whatever the file holds.
-  static constexpr std::size_t kMaxSections = 4096;
+  static constexpr std::size_t kMaxSections = base::limits::kSections;
 
   // Scans the file's title lines; a file that cannot be read gives an empty
   // directory. `version` decides whether one-letter names count.
@@ -117,7 +119,7 @@ private:
 };
 
 // Header sections are small; a section body is read at most this far.
-inline constexpr std::int64_t kMaxSectionText = 1 << 20;
+inline constexpr std::int64_t kMaxSectionText = base::limits::kSectionText;
 
 // The raw text of a section's body: from its start up to the line end
 // before the next section's title (to the end of the file for the last
