@@ -9,7 +9,7 @@ std::string errorText(int number) {
   switch (number) {
     case err::InvalidCall: return "Invalid procedure call or argument";
     case err::Overflow: return "Overflow";
-    case 7: return "Out of memory";
+    case err::OutOfMemory: return "Out of memory";
     case err::SubscriptOutOfRange: return "Subscript out of range";
     case err::TypeMismatch: return "Type mismatch";
     case err::BadFileName: return "Bad file name or number";
@@ -63,7 +63,7 @@ RunError RunError::fromErrno(int errnoValue, FileOp op) { return RunError(errorN
 
 PendingError pendingError(const std::exception& e) {
   if (auto* run = dynamic_cast<const RunError*>(&e)) return {run->number(), run->text()};
-  if (dynamic_cast<const std::bad_alloc*>(&e)) return {7, errorText(7)};
+  if (dynamic_cast<const std::bad_alloc*>(&e)) return {err::OutOfMemory, errorText(err::OutOfMemory)};
   if (dynamic_cast<const std::out_of_range*>(&e))
     return {err::SubscriptOutOfRange, errorText(err::SubscriptOutOfRange)};
   return {err::InvalidCall, errorText(err::InvalidCall)};

@@ -1,5 +1,7 @@
 #include "base/text_utils.h"
 
+#include <string.h>
+
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -41,20 +43,58 @@ bool iendsWith(std::string_view s, std::string_view suffix) {
   return s.size() >= suffix.size() && iequals(s.substr(s.size() - suffix.size()), suffix);
 }
 
+namespace {
+
+// Short needles in short texts are compared position by position; anything
+// longer is looked for in upper-case copies with memmem, whose two-way search
+// takes time in proportion to the text whatever the two hold.
+constexpr std::size_t kShortNeedle = 16;
+constexpr std::size_t kShortText = 256;
+
+bool compareEveryPosition(std::size_t textSize, std::size_t needleSize) {
+  return needleSize <= kShortNeedle && textSize <= kShortText;
+}
+
+std::string upperCopy(std::string_view s, bool reversed) {
+  std::string out(s.size(), '\0');
+  for (std::size_t i = 0; i < s.size(); ++i) out[reversed ? s.size() - 1 - i : i] = toUpperAscii(s[i]);
+  return out;
+}
+
+// Offset of the first occurrence of the needle in the text, both given in
+// upper case, or npos.
+std::size_t firstIn(const std::string& text, const std::string& needle) {
+  const void* hit = ::memmem(text.data(), text.size(), needle.data(), needle.size());
+  return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text.data()) : std::string_view::npos;
+}
+
+}  // namespace
+
 std::size_t ifind(std::string_view s, std::string_view needle, std::size_t from) {
   if (needle.empty()) return from <= s.size() ? from : std::string_view::npos;
-  if (s.size() < needle.size()) return std::string_view::npos;
-  for (std::size_t i = from; i + needle.size() <= s.size(); ++i)
-    if (iequals(s.substr(i, needle.size()), needle)) return i;
-  return std::string_view::npos;
+  if (s.size() < needle.size() || from > s.size() - needle.size()) return std::string_view::npos;
+  if (compareEveryPosition(s.size() - from, needle.size())) {
+    const char first = toUpperAscii(needle[0]);
+    for (std::size_t i = from; i + needle.size() <= s.size(); ++i)
+      if (toUpperAscii(s[i]) == first && iequals(s.substr(i, needle.size()), needle)) return i;
+    return std::string_view::npos;
+  }
+  const std::size_t at = firstIn(upperCopy(s.substr(from), false), upperCopy(needle, false));
+  return at == std::string_view::npos ? at : from + at;
 }
 
 std::size_t irfind(std::string_view s, std::string_view needle) {
   if (needle.empty()) return s.size();
   if (s.size() < needle.size()) return std::string_view::npos;
-  for (std::size_t i = s.size() - needle.size() + 1; i-- > 0;)
-    if (iequals(s.substr(i, needle.size()), needle)) return i;
-  return std::string_view::npos;
+  if (compareEveryPosition(s.size(), needle.size())) {
+    const char first = toUpperAscii(needle[0]);
+    for (std::size_t i = s.size() - needle.size() + 1; i-- > 0;)
+      if (toUpperAscii(s[i]) == first && iequals(s.substr(i, needle.size()), needle)) return i;
+    return std::string_view::npos;
+  }
+  // The last occurrence is the first one in the reversed text.
+  const std::size_t at = firstIn(upperCopy(s, true), upperCopy(needle, true));
+  return at == std::string_view::npos ? at : s.size() - needle.size() - at;
 }
 
 bool icontains(std::string_view s, std::string_view needle) { return ifind(s, needle) != std::string_view::npos; }

@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <new>
 #include <string_view>
 
 #include "base/file_names.h"
@@ -167,6 +169,42 @@ PreCheckResult preCheckFile(const std::string& fileName, PreCheckSlots& slots) {
   return failed() ? PreCheckResult::AnyFailed : PreCheckResult::AllPassed;
 }
 
+namespace {
+
+// Text in 16-bit units without a byte-order mark: nearly every other byte
+// is NUL (the high byte of each ASCII character) and the bytes between are not.
+bool looksLikeUtf16(std::string_view head) {
+  const std::size_t pairs = std::min<std::size_t>(head.size(), 512) / 2;
+  if (pairs < 4) return false;
+  std::size_t nulFirst = 0, nulSecond = 0;
+  for (std::size_t i = 0; i < pairs; ++i) {
+    nulFirst += head[2 * i] == '\0';
+    nulSecond += head[2 * i + 1] == '\0';
+  }
+  const auto most = [&](std::size_t n) { return n * 10 >= pairs * 9; };
+  const auto few = [&](std::size_t n) { return n * 10 <= pairs; };
+  return (most(nulSecond) && few(nulFirst)) || (most(nulFirst) && few(nulSecond));
+}
+
+}  // namespace
+
+std::string notLasReason(const std::string& fileName) {
+  std::string head;
+  try {
+    las::LineSource src(fileName);
+    head = src.readAt(0, kBlock);
+  } catch (const RunError&) {
+    return "";
+  }
+  const std::string_view h = head;
+  if (h.starts_with("LASF")) return "LiDAR point cloud, not a well log";
+  if (h.starts_with(std::string_view("\xFF\xFE\0\0", 4)) || h.starts_with(std::string_view("\0\0\xFE\xFF", 4)))
+    return "UTF-32 text";
+  if (h.starts_with("\xFF\xFE") || h.starts_with("\xFE\xFF") || looksLikeUtf16(h)) return "UTF-16 text";
+  if (h.starts_with("\xEF\xBB\xBF")) return "UTF-8 byte-order mark before the first section";
+  return "";
+}
+
 float detectVersion(const std::string& fileName) {
   if (!fileExists(fileName)) return 0;
   try {
@@ -178,6 +216,8 @@ float detectVersion(const std::string& fileName) {
           las::classifyLine(line) == las::LineKind::ParameterLine)
         return static_cast<float>(base::leadingNumber(las::getValue(line)));
     }
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (const std::exception&) {
   }
   return 0;

@@ -29,6 +29,13 @@ struct TerminationScan {
 // Looks at the first and last 4096 bytes for NUL bytes and line ends.
 TerminationScan scanTermination(const std::string& fileName);
 
+// The plain reason why a file is no LAS well log at all, read from its
+// first bytes: "LiDAR point cloud, not a well log" (the LASF signature of a
+// point cloud, which shares the .las extension), "UTF-16 text", "UTF-32
+// text", "UTF-8 byte-order mark before the first section"; "" for any
+// other file. The report does not show it; the front ends do.
+std::string notLasReason(const std::string& fileName);
+
 // The VERS value of the ~Version section, 0 when none is found before the
 // data section or the file cannot be read.
 float detectVersion(const std::string& fileName);

@@ -1,5 +1,6 @@
 #include "certify/report.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -34,6 +35,26 @@ std::string clockTime(const std::tm& tm) {
 }
 
 bool isCertifiedVersion(float v) { return v == 1.2f || v == 2.0f || v == 3.0f; }
+
+// "Errors: " + the outcome text, every CR LF in it followed by "Errors: ",
+// and a line end; within the report's budgets.
+void appendErrors(std::string& out, std::string_view outcome) {
+  constexpr std::string_view kCrLf = "\r\n", kErrors = "Errors: ";
+  const std::size_t room = kMaxReportText > out.size() ? std::min(kMaxCheckReport, kMaxReportText - out.size()) : 0;
+  const std::size_t limit = out.size() + room;
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t at = outcome.find(kCrLf, from);
+    const std::string_view piece = outcome.substr(from, at == std::string_view::npos ? at : at - from);
+    if (out.size() + kErrors.size() + piece.size() + kCrLf.size() > limit) {
+      out.append(kErrors).append(kFindingsNotListed).append(kCrLf);
+      return;
+    }
+    out.append(kErrors).append(piece).append(kCrLf);
+    if (at == std::string_view::npos) return;
+    from = at + kCrLf.size();
+  }
+}
 
 }  // namespace
 
@@ -83,7 +104,7 @@ std::string buildReport(const CheckTable& table, const ReportHeader& header) {
         } else {
           groupFailed = groupFailed || failureEndsListing(g, r, header.version);
           out += std::string("Failed: ") + rowLetter(r) + ". " + name + crlf;
-          out += "Errors: " + base::replaceAll(outcome, crlf, crlf + "Errors: ") + crlf;
+          appendErrors(out, outcome);
         }
       }
       if (groupFailed) break;

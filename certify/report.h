@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/run_error.h"
+#include "base/limits.h"
 #include "certify/check_table.h"
 
 namespace korrivan::certify {
@@ -31,6 +32,12 @@ std::string resultText(const CheckTable& table, float version);
 // Whether a failed or not-performed check ends the report's listing after
 // its group (it does for every check but one).
 bool failureEndsListing(int group, int row, float version);
+
+// A report lists at most this many bytes of one check's errors, and is at
+// most about kMaxReportText long; past that a check's errors end with the
+// line "Errors: (further findings of this check are not listed)".
+inline constexpr std::size_t kMaxCheckReport = base::limits::kReportPerCheck;
+inline constexpr std::size_t kMaxReportText = base::limits::kReportText;
 
 // The report, every line ending in CR LF; listing stops after the first
 // group that holds a failed or not-performed check. The file name is shown

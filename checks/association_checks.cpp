@@ -1,6 +1,9 @@
 // Version 3.0 associations: every mnemonic named after "|" exists in a
 // header section, and associations do not run in a circle.
+#include <string.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <unordered_map>
 
 #include "base/text_utils.h"
@@ -127,11 +130,42 @@ std::vector<int> circleReports(const AssociationTable& t) {
   return report;
 }
 
+// Walks of rows with several items depend on one another (a later item's
+// walk sees the rows of the earlier ones), so they are followed step by
+// step. On a file of endless chains that is a long way: all such walks
+// together take at most this many steps (or, as chain text, this many bytes
+// searched); the check then says that it could not follow every chain.
+constexpr std::size_t kWalkSteps = 1'000'000;
+constexpr std::size_t kChainBytesSearched = 16u << 20;
+constexpr const char* kChainsNotFollowed =
+    "Association chains too long to follow: circular references after this point were not looked for\r\n";
+
+// The walk of one row as a graph of rows: `mark` stamps the rows in its
+// chain (stamp[d] == mark), which holds a row's mnemonic exactly when the
+// row was added to the chain text. False when the budget ran out.
+bool walkAsGraph(const AssociationTable& t, const std::vector<int>& next, std::size_t r,
+                 std::vector<std::uint32_t>& stamp, std::uint32_t mark, std::size_t& budget, OutcomeSlot& out) {
+  for (const std::string& x : t.items(r)) {
+    int d = t.find(x);
+    while (t.associated(d)) {
+      if (budget == 0) return false;
+      --budget;
+      const int n = next[static_cast<std::size_t>(d)];
+      if (n > 0 && stamp[static_cast<std::size_t>(n)] == mark) {
+        addCircleFinding(out, t.row(static_cast<std::size_t>(d)));
+        break;
+      }
+      stamp[static_cast<std::size_t>(d)] = mark;
+      d = n;
+    }
+  }
+  return true;
+}
+
 // The walk as written: a chain text of the row's mnemonic and every row
 // passed, each between spaces; a row whose first item stands in the chain
-// closes a circle. Used for rows with several items, whose later walks see
-// the rows of the earlier ones, and for names with spaces.
-void walkAsWritten(const AssociationTable& t, std::size_t r, OutcomeSlot& out) {
+// closes a circle. Used where names hold spaces. False when the budget ran out.
+bool walkAsText(const AssociationTable& t, std::size_t r, std::size_t& budget, OutcomeSlot& out) {
   std::string chain = base::toUpper(t.row(r).mnemonic);
   for (std::string x : t.items(r)) {
     for (std::size_t steps = 0; steps <= t.size(); ++steps) {
@@ -139,7 +173,10 @@ void walkAsWritten(const AssociationTable& t, std::size_t r, OutcomeSlot& out) {
       if (!t.associated(d)) break;
       const las::LasLineParts& row = t.row(static_cast<std::size_t>(d));
       const std::string& f = t.items(static_cast<std::size_t>(d)).front();
-      if (chain.find(" " + base::toUpper(f) + " ") != std::string::npos) {
+      const std::string needle = " " + base::toUpper(f) + " ";
+      if (budget < chain.size() + needle.size()) return false;
+      budget -= chain.size() + needle.size();
+      if (::memmem(chain.data(), chain.size(), needle.data(), needle.size())) {
         addCircleFinding(out, row);
         break;
       }
@@ -147,21 +184,35 @@ void walkAsWritten(const AssociationTable& t, std::size_t r, OutcomeSlot& out) {
       x = f;
     }
   }
+  return true;
 }
 
-}  // namespace
-
-FamilyResult checkAssociations(const FileView& file, Handover&, OutcomeSlots& slots) {
+// The combined header table: the parameter lines of every header,
+// definition and parameter section, in directory order, up to the size the
+// line syntax check allows in all (a larger file fails there first).
+std::vector<las::LasLineParts> combinedHeaderTable(const FileView& file) {
   std::vector<las::LasLineParts> rows(1);
+  std::int64_t bytes = 0;
   for (const las::SectionRow& s : file.directory.rows()) {
     if (s.kind != las::SectionKind::Header && s.kind != las::SectionKind::Definition &&
         s.kind != las::SectionKind::Parameter)
       continue;
     las::ParsedSection section;
     las::parseSection(file.directory, section, s.name, file.lineRules());
-    rows.insert(rows.end(), section.rows.begin() + 1, section.rows.end());
+    bytes += section.textBytes;
+    const std::size_t room = las::kMaxHeaderRows + 1 - std::min(rows.size(), las::kMaxHeaderRows + 1);
+    const std::size_t taken = std::min(room, section.lineCount());
+    rows.insert(rows.end(), std::make_move_iterator(section.rows.begin() + 1),
+                std::make_move_iterator(section.rows.begin() + 1 + static_cast<std::ptrdiff_t>(taken)));
+    if (taken < section.lineCount() || bytes > las::kMaxHeaderText) break;
   }
-  const AssociationTable table(std::move(rows), file.delimiter);
+  return rows;
+}
+
+}  // namespace
+
+FamilyResult checkAssociations(const FileView& file, Handover&, OutcomeSlots& slots) {
+  const AssociationTable table(combinedHeaderTable(file), file.delimiter);
   slots[1] = slots[2] = "";
 
   for (std::size_t r = 1; r < table.size(); ++r) {
@@ -177,9 +228,15 @@ FamilyResult checkAssociations(const FileView& file, Handover&, OutcomeSlots& sl
 
   const bool graph = table.plainNames();
   const std::vector<int> reports = graph ? circleReports(table) : std::vector<int>{};
-  // Walks as written can take long on a file of endless chains: they stop
-  // after this many steps in all.
-  std::size_t budget = 20'000'000;
+  std::vector<int> next;
+  std::vector<std::uint32_t> stamp;
+  if (graph) {
+    next.assign(table.size(), -1);
+    for (std::size_t d = 1; d < table.size(); ++d)
+      if (table.associated(static_cast<int>(d))) next[d] = table.find(table.items(d).front());
+    stamp.assign(table.size(), 0);
+  }
+  std::size_t budget = graph ? kWalkSteps : kChainBytesSearched;
   for (std::size_t r = 1; r < table.size(); ++r) {
     const auto& items = table.items(r);
     if (items.empty()) continue;
@@ -189,9 +246,12 @@ FamilyResult checkAssociations(const FileView& file, Handover&, OutcomeSlots& sl
         addCircleFinding(slots[2], table.row(static_cast<std::size_t>(reports[static_cast<std::size_t>(d)])));
       continue;
     }
-    if (budget < table.size()) break;
-    budget -= table.size();
-    walkAsWritten(table, r, slots[2]);
+    const bool followed = graph ? walkAsGraph(table, next, r, stamp, static_cast<std::uint32_t>(r), budget, slots[2])
+                                : walkAsText(table, r, budget, slots[2]);
+    if (!followed) {
+      slots[2] += kChainsNotFollowed;
+      break;
+    }
   }
   return resultFromSlots(slots);
 }

@@ -99,9 +99,10 @@ FamilyResult checkColumnData(const FileView& file, Handover&, OutcomeSlots& slot
     for (std::size_t j = 1; j <= n && j <= items.size(); ++j) {
       const std::string& format = definitions.rows[j].format;
       if (valueMatchesFormat(items[j - 1], format, delimiter) == FormatMatch::Mismatch) {
-        const std::string message = "Data column item (" + items[j - 1] + ") in ~" + d.name + " @ " + firstIndex +
-                                    " wrong format {" + format + "}";
-        slots[3].append(message + "\r\n", message, firstLine.lineNumber, firstLine.line);
+        // Built only while the slot lists it: the first index may be as long as the line.
+        slots[3].append(
+            {"Data column item (", items[j - 1], ") in ~", d.name, " @ ", firstIndex, " wrong format {", format, "}"},
+            "\r\n", firstLine.lineNumber, firstLine.line);
       }
     }
 

@@ -23,22 +23,69 @@ FamilyResult resultFromSlots(const OutcomeSlots& slots) {
   return FamilyResult::AllPassed;
 }
 
-void appendFinding(std::string& text, std::string_view entry) {
-  static constexpr std::string_view kMore = "(further findings of this check are not listed)";
-  if (text.size() + entry.size() <= kMaxFindingsText) {
-    text += entry;
-    return;
+const las::ParsedSection& ParsedSections::get(const std::string& name) {
+  const std::string key = base::toUpper(name);
+  if (auto it = byName_.find(key); it != byName_.end()) return it->second;
+  if (parsedBytes_ > kMaxParsedText) {
+    notRead_.reset();
+    notRead_.cut = true;
+    return notRead_;
   }
-  const std::string marker =
-      entry.substr(0, 2) == kCrLf ? std::string(kCrLf) + std::string(kMore) : std::string(kMore) + std::string(kCrLf);
-  // Once full, the marker is the text's last line.
-  if (!text.ends_with(marker)) text += marker;
+  las::ParsedSection table;
+  las::parseSection(file_.directory, table, name, file_.lineRules());
+  parsedBytes_ += table.textBytes;
+  if (keptBytes_ + table.textBytes > las::kMaxHeaderText) {
+    byName_.clear();
+    keptBytes_ = 0;
+  }
+  keptBytes_ += table.textBytes;
+  return byName_.emplace(key, std::move(table)).first->second;
 }
 
-const las::ParsedSection& ParsedSections::get(const std::string& name) {
-  auto [it, inserted] = byName_.try_emplace(base::toUpper(name));
-  if (inserted) las::parseSection(file_.directory, it->second, name, file_.lineRules());
-  return it->second;
+std::vector<CutSection> cutHeaderSections(const FileView& file) {
+  std::vector<CutSection> cuts;
+  if (file.version != 3.0f) {
+    for (const las::ParsedSection* t :
+         {&file.versionSection, &file.wellSection, &file.curveSection, &file.parameterSection})
+      if (t->cut) cuts.push_back({t->name, t->cutAtLine, false});
+    return cuts;
+  }
+  std::size_t rows = 0;
+  std::int64_t bytes = 0;
+  for (const las::SectionRow& s : file.directory.rows()) {
+    if (s.kind != las::SectionKind::Header && s.kind != las::SectionKind::Definition &&
+        s.kind != las::SectionKind::Parameter)
+      continue;
+    las::ParsedSection section;
+    las::parseSection(file.directory, section, s.name, file.lineRules());
+    if (section.cut) cuts.push_back({s.name, section.cutAtLine, false});
+    bytes += section.textBytes;
+    if (rows + section.lineCount() > las::kMaxHeaderRows) {
+      cuts.push_back({s.name, section.rows[las::kMaxHeaderRows - rows + 1].line, true});
+      break;
+    }
+    rows += section.lineCount();
+    if (bytes > las::kMaxHeaderText) {
+      cuts.push_back({s.name, s.startLine, true});
+      break;
+    }
+  }
+  return cuts;
+}
+
+std::string cutSectionMessage(const CutSection& cut) {
+  const std::string upTo = cut.line > 0 ? ", read up to line " + std::to_string(cut.line) : "";
+  if (cut.allTogether)
+    return "Header sections too large: more than " + std::to_string(las::kMaxHeaderRows) + " parameter data lines or " +
+           std::to_string(las::kMaxHeaderText) + " bytes in all" + upTo;
+  return "Section too large: more than " + std::to_string(las::kMaxSectionRows) + " parameter data lines or " +
+         std::to_string(las::kMaxSectionText) + " bytes" + upTo;
+}
+
+std::int64_t examinedUpTo(const std::vector<CutSection>& cuts, std::string_view sectionName) {
+  for (const CutSection& cut : cuts)
+    if (base::iequals(cut.name, sectionName)) return cut.line;
+  return 0;
 }
 
 std::string lookupParamValue(const las::ParsedSection& section, std::string_view mnemonic) {

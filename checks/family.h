@@ -30,14 +30,22 @@ FamilyResult resultFromSlots(const OutcomeSlots& slots);
 
 inline constexpr std::string_view kCrLf = "\r\n";
 
-// A check that finds a defect on every line of a large file would make its
-// text as large as the file: past this size a check lists no more findings.
-inline constexpr std::size_t kMaxFindingsText = OutcomeSlot::kMaxText;
-
-// Appends one finding (an entry that begins or ends with CR LF) to a text
-// that is not yet a slot, or once the text is full, a line saying that
-// further findings are not listed.
-void appendFinding(std::string& text, std::string_view entry);
+// A header section that was read into its table only in part (see
+// las::kMaxSectionRows), or the section where all of them together went
+// beyond what checks of all header sections hold (las::kMaxHeaderRows).
+struct CutSection {
+  std::string name;
+  std::int64_t line = 0;     // the first line not read (0 when not known)
+  bool allTogether = false;  // the sections together were too large
+};
+// Version 3.0: every header, definition and parameter section of the file;
+// versions 1.2/2.0: the four sections the driver parsed.
+std::vector<CutSection> cutHeaderSections(const FileView& file);
+// The line syntax families' finding about such a section.
+std::string cutSectionMessage(const CutSection& cut);
+// The first line of the named section that the line syntax families no
+// longer examine (the line where its table was cut), 0 for no such line.
+std::int64_t examinedUpTo(const std::vector<CutSection>& cuts, std::string_view sectionName);
 
 // The value of the first row whose mnemonic matches, " " when none does.
 std::string lookupParamValue(const las::ParsedSection& section, std::string_view mnemonic);
@@ -46,15 +54,25 @@ std::string lookupParamValue(const las::ParsedSection& section, std::string_view
 char delimiterFromDlm(std::string_view dlm);
 
 // Parsed sections of the file kept for one family call, so that many data
-// sections naming the same definition section parse it once.
+// sections naming the same definition section parse it once. The tables
+// kept hold at most las::kMaxHeaderText bytes of sections in all (the line
+// syntax check fails a file whose header sections are larger); past that the
+// tables kept are dropped, and a family call parses at most kMaxParsedText
+// bytes in all: later lookups give an empty table marked cut.
 class ParsedSections {
 public:
+  static constexpr std::int64_t kMaxParsedText = 4 * las::kMaxHeaderText;
+
   explicit ParsedSections(const FileView& file) : file_(file) {}
+  // The table of the named section; it stays valid until the next call.
   const las::ParsedSection& get(const std::string& name);
 
 private:
   const FileView& file_;
   std::unordered_map<std::string, las::ParsedSection> byName_;  // upper-case names
+  std::int64_t keptBytes_ = 0;
+  std::int64_t parsedBytes_ = 0;
+  las::ParsedSection notRead_;
 };
 
 // Direct lookup of one header parameter in the file, starting at the named
@@ -135,7 +153,7 @@ int findMnemonicRow(const std::vector<las::LasLineParts>& table, std::string_vie
 // The raw tilde-line scans: findings text, or "" when none.
 struct TildeScan {
   int result = -1;  // -1 nothing found, 1 findings, 0 run-time error
-  std::string text;
+  OutcomeSlot text;
 };
 TildeScan scanTildeLinesV3(const std::string& fileName);
 TildeScan scanTildeLinesV2(const std::string& fileName);

@@ -1,6 +1,7 @@
 #include "checks/format_checks.h"
 
 #include <cmath>
+#include <new>
 
 #include "base/text_utils.h"
 #include "las/line_parser.h"
@@ -185,6 +186,8 @@ FormatMatch valueMatchesFormat(std::string_view value, std::string_view format, 
       }
       default: return FormatMatch::Mismatch;
     }
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (const std::exception&) {
     return FormatMatch::Failed;
   }

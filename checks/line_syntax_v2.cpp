@@ -19,6 +19,7 @@ struct NumberedLine {
 };
 
 void addEntry(OutcomeSlot& slot, std::string_view message, const NumberedLine& line, std::string_view shown) {
+  if (slot.full()) return;
   slot.append(std::string("\r\n").append(message).append("\r\n").append(shown), base::trimSpaces(message), line.number,
               line.text);
 }
@@ -49,6 +50,14 @@ void checkDataLines(const las::SectionFacts& facts, OutcomeSlots& slots) {
 
 void checkHeaderLine2(const NumberedLine& line, float version, OutcomeSlots& slots) {
   const std::string_view text = line.text;
+  if (text.size() > las::kMaxHeaderLine) {
+    // Too long to examine: shown in part.
+    const std::string_view t = base::trimSpaces(text);
+    if (!t.empty() && t.front() != '#')
+      addEntry(slots[5], "Line longer than " + std::to_string(las::kMaxHeaderLine) + " characters", line,
+               text.substr(0, OutcomeSlot::kMaxLineText));
+    return;
+  }
   switch (las::classifyLine(text)) {
     case las::LineKind::MissingMnemonic: addEntry(slots[1], "Missing Mnemonic", line); break;
     case las::LineKind::TabOnLine:
@@ -75,6 +84,8 @@ bool isRemarksSection(const las::SectionRow& row, float version) {
 
 FamilyResult checkLineSyntax2(const FileView& file, Handover& handover, OutcomeSlots& slots) {
   for (int k = 1; k <= 5; ++k) slots[static_cast<std::size_t>(k)].clear();
+  // A section too large to read whole is examined as far as it was read.
+  const std::vector<CutSection> cuts = cutHeaderSections(file);
   for (const las::SectionRow& row : file.directory.rows()) {
     if (row.kind == las::SectionKind::Other || isRemarksSection(row, file.version)) continue;
     if (row.kind == las::SectionKind::Data) {
@@ -84,14 +95,22 @@ FamilyResult checkLineSyntax2(const FileView& file, Handover& handover, OutcomeS
       }
     }
     las::SectionCursor cursor(file.fileName, row, las::CursorRules{}, file.poll);
+    const std::int64_t end = examinedUpTo(cuts, row.name);
     std::string_view line;
     while (cursor.next(line)) {
+      if (end > 0 && cursor.lineNumber() >= end) break;
       const NumberedLine numbered{line, cursor.lineNumber()};
       if (row.kind == las::SectionKind::Data)
         checkDataLine(numbered, file.delimiter, slots);
       else
         checkHeaderLine2(numbered, file.version, slots);
     }
+  }
+
+  // Sections too large to read whole into tables: later checks would see them in part only.
+  for (const CutSection& cut : cuts) {
+    const std::string message = "Section ~" + cut.name + " " + cutSectionMessage(cut).substr(8);
+    slots[5].append("\r\n" + message, message, cut.line, "");
   }
 
   slots[6].clear();

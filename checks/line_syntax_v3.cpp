@@ -2,6 +2,7 @@
 // kind of every header line for its section, and the field, bar, brace,
 // format and association rules of every parameter data line.
 #include <array>
+#include <new>
 
 #include "base/text_utils.h"
 #include "checks/data_pass.h"
@@ -129,6 +130,10 @@ std::array<std::string, 11> checkHeaderLine3(std::string_view line, std::string_
       rules[10] = "Line in un-defined tilde (~) section. ";
       return rules;
     }
+    if (t.size() > las::kMaxHeaderLine) {
+      rules[10] = "Line longer than " + std::to_string(las::kMaxHeaderLine) + " characters";
+      return rules;
+    }
     const std::int64_t period = las::firstPos(t, '.'), colon = las::firstPos(t, ':');
     if (!period || !colon) {
       rules[10] = "Unknown line type";
@@ -159,6 +164,8 @@ std::array<std::string, 11> checkHeaderLine3(std::string_view line, std::string_
     const SectionKind kind = las::sectionKindOf(las::splitSectionIndex(sectionName).baseName, version);
     braceRules(t, c, kind, delimiter, rules);
     if (!isValidAssociation(t, delimiter)) rules[8] = std::string(t);
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (const std::exception&) {
     // The rule texts found so far for this line stand.
   }
@@ -176,6 +183,8 @@ FamilyResult checkLineSyntax3(const FileView& file, Handover&, OutcomeSlots& slo
   }
 
   for (int k = 1; k <= 10; ++k) slots[static_cast<std::size_t>(k)].clear();
+  // A section too large to read whole is examined as far as it was read.
+  const std::vector<CutSection> cuts = cutHeaderSections(file);
   static const char* const kLabels[] = {"", "Mnem :", "Unit :", "Value:", "Desc :", "", "", "", "", "", ""};
   bool dataSeen = false;
   for (const SectionRow& row : rows) {
@@ -193,16 +202,25 @@ FamilyResult checkLineSyntax3(const FileView& file, Handover&, OutcomeSlots& slo
       if (!hasData) slots[11] += "\r\nNo Data lines found in section " + row.name;
       continue;
     }
+    const std::int64_t end = examinedUpTo(cuts, row.name);
     forEachSectionLine(file, row, [&](std::string_view line, std::string_view t, std::int64_t number) {
+      if (end > 0 && number >= end) return false;
       RuleTexts rules = checkHeaderLine3(line, row.name, file.version, file.delimiter);
       for (std::size_t k = 1; k <= 10; ++k) {
         if (rules[k].empty()) continue;
         const std::string message =
             std::string(kLabels[k]) + rules[k] + (k == 8 ? " (  in ~" : " ( in ~") + row.name + ")";
-        slots[k].append(message + "\r\n" + std::string(t) + "\r\n", message, number, t);
+        // A line too long to examine is shown in part.
+        const std::string_view shown = t.size() > las::kMaxHeaderLine ? t.substr(0, OutcomeSlot::kMaxLineText) : t;
+        if (!slots[k].full()) slots[k].append(message + "\r\n" + std::string(shown) + "\r\n", message, number, shown);
       }
       return true;
     });
+  }
+  // Sections too large to read whole into tables: later checks would see them in part only.
+  for (const CutSection& cut : cuts) {
+    const std::string message = cutSectionMessage(cut) + " ( in ~" + cut.name + ")";
+    slots[10].append(message + "\r\n", message, cut.line, "");
   }
   return resultFromSlots(slots);
 }

@@ -1,8 +1,18 @@
 // Section titles: which sections exist, their names, order, duplicates,
 // associations, the order of version 3.0 data section sets and [n] indexes;
 // and the scans of raw tilde lines.
+//
+// A file may hold up to 4,096 titles (SectionDirectory::kMaxSections) of up
+// to 256 characters each: checks that compare titles with one another look
+// them up by their upper-case names instead of comparing every pair, and
+// every text grows only through its slot.
+#include <string.h>
+
 #include <algorithm>
 #include <array>
+#include <new>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "base/file_names.h"
 #include "base/text_utils.h"
@@ -15,6 +25,7 @@ namespace {
 
 using base::icontains;
 using base::iequals;
+using base::toUpper;
 using las::SectionRow;
 
 const std::string& baseName(const SectionRow& r) { return r.baseName; }
@@ -23,175 +34,206 @@ bool hasIndex(const SectionRow& r) { return r.index >= 0; }
 // The name up to its first underscore, and before any "[".
 std::string_view groupPrefix(std::string_view name) { return base::before(base::before(name, '_'), '['); }
 
-// A list of names that tells quickly whether a name already occurs in it
-// (anywhere, without regard to case), through an upper-case copy.
+// The rows of each upper-case key, in directory order.
+using RowsByKey = std::unordered_map<std::string, std::vector<std::size_t>>;
+
+template <typename Key>
+RowsByKey rowsBy(const std::vector<SectionRow>& rows, Key key) {
+  RowsByKey byKey;
+  for (std::size_t i = 0; i < rows.size(); ++i) byKey[toUpper(key(rows[i]))].push_back(i);
+  return byKey;
+}
+
+// The first row of the list other than `self`, or nullopt.
+std::optional<std::size_t> firstOther(const RowsByKey& byKey, std::string_view key, std::size_t self) {
+  auto it = byKey.find(toUpper(key));
+  if (it == byKey.end()) return std::nullopt;
+  for (std::size_t i : it->second)
+    if (i != self) return i;
+  return std::nullopt;
+}
+
+// A list of names written to a slot, which tells whether a name already
+// occurs in it (anywhere in its text, without regard to case). The text is
+// searched while it is short, as on any real file; beyond kSearchedText
+// bytes (thousands of duplicate titles) a name occurs in the list when it
+// was appended itself, so that the check stays linear.
 class NameList {
 public:
-  bool contains(std::string_view name) const { return upper_.find(base::toUpper(name)) != std::string::npos; }
-  void append(std::string_view piece) {
-    text_ += piece;
-    upper_ += base::toUpper(piece);
+  static constexpr std::size_t kSearchedText = 16 << 10;
+
+  explicit NameList(OutcomeSlot& out) : out_(out) {}
+
+  bool contains(std::string_view name) const {
+    const std::string upper = toUpper(name);
+    if (names_.count(upper)) return true;
+    return upperText_.size() <= kSearchedText &&
+           ::memmem(upperText_.data(), upperText_.size(), upper.data(), upper.size()) != nullptr;
   }
-  bool empty() const { return text_.empty(); }
-  const std::string& text() const { return text_; }
+  // Appends `before` + name + `after`.
+  void append(std::string_view before, std::string_view name, std::string_view after) {
+    names_.insert(toUpper(name));
+    out_ += {before, name, after};
+    if (upperText_.size() <= kSearchedText)
+      upperText_ += toUpper(std::string(before) + std::string(name) + std::string(after));
+  }
+  // Appends the name unless it occurs already; each name is looked for once,
+  // since a name once in the list stays in it.
+  void appendOnce(std::string_view before, std::string_view name, std::string_view after) {
+    if (!tried_.insert(toUpper(name)).second) return;
+    if (!contains(name)) append(before, name, after);
+  }
 
 private:
-  std::string text_, upper_;
+  OutcomeSlot& out_;
+  std::string upperText_;
+  std::unordered_set<std::string> names_, tried_;
 };
 
-void appendOnce(NameList& list, const std::string& name) {
-  if (!list.contains(name)) list.append(name + "\r\n");
-}
-
 // Text before the first case-insensitive occurrence of `marker`, or nullopt.
-std::optional<std::string> textBefore(std::string_view s, std::string_view marker) {
+std::optional<std::string_view> textBefore(std::string_view s, std::string_view marker) {
   std::size_t p = base::ifind(s, marker);
   if (p == std::string_view::npos) return std::nullopt;
-  return std::string(s.substr(0, p));
+  return s.substr(0, p);
 }
 
-std::string minimumSectionsV3(const FileView& file, const std::vector<SectionRow>& rows) {
+void minimumSectionsV3(const FileView& file, const std::vector<SectionRow>& rows, OutcomeSlot& out) {
   bool version = false, well = false, curve = false, data = false;
   for (const SectionRow& r : rows) {
-    std::string base = baseName(r);
+    const std::string& base = baseName(r);
     version = version || iequals(base, "Version");
     well = well || iequals(base, "Well");
     curve = curve || (!file.directory.curveSectionName.empty() && iequals(base, file.directory.curveSectionName));
     data = data || (!file.directory.dataSectionName.empty() && iequals(base, file.directory.dataSectionName));
   }
-  std::string text;
-  if (!version) text += "~Version ";
-  if (!well) text += "~Well";
+  if (!version) out += "~Version ";
+  if (!well) out += "~Well";
   if (!curve && !data) {
+    // A pair: one title's text before "_data" equals another's before
+    // "_Definition" (within one title the two texts differ in length).
+    std::unordered_set<std::string> dataSets;
+    for (const SectionRow& r : rows)
+      if (auto before = textBefore(r.name, "_data")) dataSets.insert(toUpper(*before));
     bool pair = false;
-    for (const SectionRow& a : rows)
-      for (const SectionRow& b : rows) {
-        if (&a == &b) continue;
-        auto da = textBefore(a.name, "_data");
-        auto db = textBefore(b.name, "_Definition");
-        pair = pair || (da && db && iequals(*da, *db));
-      }
-    if (!pair) text += "Minumum one set of Matching _Data/_Definition sections not found";
+    for (const SectionRow& r : rows)
+      if (auto before = textBefore(r.name, "_Definition")) pair = pair || dataSets.count(toUpper(*before)) > 0;
+    if (!pair) out += "Minumum one set of Matching _Data/_Definition sections not found";
   }
-  return text;
 }
 
-std::string recognizedNames(const std::vector<SectionRow>& rows) {
-  std::string text;
+void recognizedNames(const std::vector<SectionRow>& rows, OutcomeSlot& out) {
   for (const SectionRow& r : rows) {
-    std::string base = baseName(r);
+    const std::string& base = baseName(r);
     bool known = iequals(base, "Version") || iequals(base, "Well") || iequals(base, "Parameter") ||
                  iequals(base, "Curve") || iequals(base, "ASCII") || icontains(base, "_Definition") ||
                  icontains(base, "_Data") || icontains(base, "_Parameter");
-    if (!known) text += "Illegal section is ~" + base + "\r\n";
+    if (!known) out += {"Illegal section is ~", base, "\r\n"};
   }
-  return text;
 }
 
-std::string firstAndSecond(const std::vector<SectionRow>& rows) {
-  if (rows.size() < 2) return "";
-  if (iequals(rows[0].name, "Version") && iequals(rows[1].name, "Well")) return "";
-  return "1st and 2nd sections are ~" + rows[0].name + " then ~" + rows[1].name;
+void firstAndSecond(const std::vector<SectionRow>& rows, OutcomeSlot& out) {
+  if (rows.size() < 2) return;
+  if (iequals(rows[0].name, "Version") && iequals(rows[1].name, "Well")) return;
+  out += {"1st and 2nd sections are ~", rows[0].name, " then ~", rows[1].name};
 }
 
-std::string duplicatesV3(const std::vector<SectionRow>& rows) {
-  NameList text;
-  for (const SectionRow& a : rows)
-    for (const SectionRow& b : rows) {
-      if (&a == &b) continue;
-      const std::string& base = baseName(a);
-      if (!iequals(base, baseName(b))) continue;
-      bool duplicate = iequals(base, "Version") || iequals(base, "Well") || (!hasIndex(a) && !hasIndex(b)) ||
-                       (hasIndex(a) && hasIndex(b) && a.index == b.index);
-      if (duplicate) appendOnce(text, b.name);
+// Two titles of the same base name are duplicates when the base name is
+// Version or Well, when neither has an index, or when both have the same
+// one: titles fall into classes of that kind, and every pair within a class
+// is a duplicate.
+std::string duplicateClass(const SectionRow& r) {
+  const std::string base = toUpper(baseName(r));
+  if (base == "VERSION" || base == "WELL") return base;
+  return base + (hasIndex(r) ? "[" + std::to_string(r.index) + "]" : "[]");
+}
+
+void duplicatesV3(const std::vector<SectionRow>& rows, OutcomeSlot& out) {
+  // For each title A in order, every other member B of its class is a
+  // duplicate, appended once. The first member of a class brings all the
+  // others, the second brings the first; later members bring nothing new.
+  const RowsByKey classes = rowsBy(rows, duplicateClass);
+  NameList text(out);
+  for (std::size_t a = 0; a < rows.size(); ++a) {
+    const std::vector<std::size_t>& members = classes.at(toUpper(duplicateClass(rows[a])));
+    if (members.size() < 2) continue;
+    if (members[0] == a) {
+      for (std::size_t b : members)
+        if (b != a) text.appendOnce("", rows[b].name, "\r\n");
+    } else if (members[1] == a) {
+      text.appendOnce("", rows[members[0]].name, "\r\n");
     }
-  return text.text();
+  }
 }
 
-std::string barDelimiter(const std::vector<SectionRow>& rows) {
-  std::string text;
+void barDelimiter(const std::vector<SectionRow>& rows, OutcomeSlot& out) {
+  const SectionRow* last = nullptr;
   for (const SectionRow& r : rows)
     if (r.kind == las::SectionKind::Data && (r.association.empty() || r.association == " ") &&
         !iequals(r.name, "ASCII"))
-      text = r.name + "\r\n";
-  return text;
+      last = &r;
+  if (last) out += {last->name, "\r\n"};
 }
 
-std::string matchingAssociation(const std::vector<SectionRow>& rows) {
-  std::string text;
+void matchingAssociation(const std::vector<SectionRow>& rows, OutcomeSlot& out) {
   for (const SectionRow& r : rows) {
     if (!iequals(r.name, "ASCII") && !base::iendsWith(r.name, "_DATA")) continue;
     std::size_t un = r.name.find('_'), ua = r.association.find('_');
     if (un != std::string::npos && ua != std::string::npos) {
-      if (!iequals(r.name.substr(0, un + 1), r.association.substr(0, ua + 1))) {
-        text += r.name + "\r\n";
+      if (!iequals(std::string_view(r.name).substr(0, un + 1), std::string_view(r.association).substr(0, ua + 1))) {
+        out += {r.name, "\r\n"};
         break;
       }
     } else if (iequals(r.name, "ASCII")) {
       if (!r.association.empty() && !iequals(r.association, "Curve") && r.association != " ")
-        text += "Associated Column definition section must be Curve, not " + r.association + "\r\n";
+        out += {"Associated Column definition section must be Curve, not ", r.association, "\r\n"};
     } else {
-      text += r.name + "\r\n";
+      out += {r.name, "\r\n"};
     }
   }
-  return text;
 }
 
-std::string associationSuffix(const std::vector<SectionRow>& rows) {
-  std::string text;
+void associationSuffix(const std::vector<SectionRow>& rows, OutcomeSlot& out) {
   for (const SectionRow& r : rows)
     if (icontains(r.name, "_DATA") && !icontains(r.association, "_Definition"))
-      text += r.name + "|" + r.association + "\r\n";
-  return text;
+      out += {r.name, "|", r.association, "\r\n"};
 }
 
-std::string associatedSectionExists(const std::vector<SectionRow>& rows) {
-  std::string text;
-  for (const SectionRow& r : rows) {
+void associatedSectionExists(const std::vector<SectionRow>& rows, OutcomeSlot& out) {
+  const RowsByKey byName = rowsBy(rows, [](const SectionRow& r) { return r.name; });
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const SectionRow& r = rows[i];
     if (!icontains(r.association, "_Definition")) continue;
-    bool found = std::any_of(rows.begin(), rows.end(),
-                             [&](const SectionRow& o) { return &o != &r && iequals(o.name, r.association); });
-    if (!found) text += r.association + "\r\n";
+    if (!firstOther(byName, r.association, i)) out += {r.association, "\r\n"};
   }
-  return text;
 }
 
-std::string definitionHasData(const std::vector<SectionRow>& rows) {
-  std::string text;
-  for (const SectionRow& r : rows) {
+void definitionHasData(const std::vector<SectionRow>& rows, OutcomeSlot& out) {
+  RowsByKey dataByPrefix;
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    if (rows[i].kind == las::SectionKind::Data) dataByPrefix[toUpper(groupPrefix(rows[i].name))].push_back(i);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const SectionRow& r = rows[i];
     if (!icontains(r.name, "_Definition")) continue;
-    std::string_view prefix = groupPrefix(r.name);
-    bool found = std::any_of(rows.begin(), rows.end(), [&](const SectionRow& o) {
-      return &o != &r && o.kind == las::SectionKind::Data && iequals(groupPrefix(o.name), prefix);
-    });
-    if (!found) text += r.name + "\r\n";
+    if (!firstOther(dataByPrefix, groupPrefix(r.name), i)) out += {r.name, "\r\n"};
   }
-  return text;
 }
 
-std::string noAssociationOnHeaders(const std::vector<SectionRow>& rows) {
-  std::string text;
+void noAssociationOnHeaders(const std::vector<SectionRow>& rows, OutcomeSlot& out) {
   for (const SectionRow& r : rows) {
-    std::string base = baseName(r);
+    const std::string& base = baseName(r);
     bool applies = icontains(r.name, "Version") || icontains(r.name, "Well") || icontains(r.name, "_Parameter") ||
                    icontains(r.name, "_Definition") || iequals(base, "Parameter") || iequals(base, "Curve");
     if (!applies || r.association.empty()) continue;
     if (r.association == " ")
-      text += "~" + r.name + " section title has a illegal | delimiter\r\n";
+      out += {"~", r.name, " section title has a illegal | delimiter\r\n"};
     else
-      text += "~" + r.name + " section title has a illegal | delimiter AND an illegal association section title.\r\n";
+      out += {"~", r.name, " section title has a illegal | delimiter AND an illegal association section title.\r\n"};
   }
-  return text;
 }
 
-std::string dataSetOrder(const std::vector<SectionRow>& rows) {
-  std::string text;
-  auto findOther = [&](std::size_t self, const std::string& name) -> std::optional<std::size_t> {
-    for (std::size_t i = 0; i < rows.size(); ++i)
-      if (i != self && iequals(rows[i].name, name)) return i;
-    return std::nullopt;
-  };
-  for (std::size_t d = 0; d < rows.size(); ++d) {
+void dataSetOrder(const std::vector<SectionRow>& rows, OutcomeSlot& out) {
+  const RowsByKey byName = rowsBy(rows, [](const SectionRow& r) { return r.name; });
+  for (std::size_t d = 0; d < rows.size() && !out.full(); ++d) {
     const SectionRow& r = rows[d];
     if (r.kind != las::SectionKind::Data) continue;
     std::string defName = r.association;
@@ -201,76 +243,65 @@ std::string dataSetOrder(const std::vector<SectionRow>& rows) {
       defName = "Curve";
       parName = "Parameter";
     }
-    auto pp = findOther(d, parName);
-    auto pd = findOther(d, defName);
+    auto pp = firstOther(byName, parName, d);
+    auto pd = firstOther(byName, defName, d);
     if (pp && pd) {
       if (!(*pp < *pd && *pd < d))
-        text += "Expected order: " + rows[*pp].name + "/" + rows[*pd].name + "/" + r.name + "\r\n";
+        out += {"Expected order: ", rows[*pp].name, "/", rows[*pd].name, "/", r.name, "\r\n"};
     } else if (pd) {
-      if (!(*pd < d)) text += "Expected order: " + rows[*pd].name + "/" + r.name + "\r\n";
+      if (!(*pd < d)) out += {"Expected order: ", rows[*pd].name, "/", r.name, "\r\n"};
     } else {
-      text += "Missing " + defName + "\r\n";
+      out += {"Missing ", defName, "\r\n"};
     }
   }
-  return text;
 }
 
-std::string indexesOnSingleSections(const std::vector<SectionRow>& rows) {
-  std::string text;
+void indexesOnSingleSections(const std::vector<SectionRow>& rows, OutcomeSlot& out) {
   for (const SectionRow& r : rows) {
     if (!hasIndex(r)) continue;
     std::string_view prefix = groupPrefix(r.name);
     for (const char* word : {"Version", "Well", "Curve", "Parameter", "ASCII"})
-      if (iequals(prefix, word)) text += std::string(word) + "\r\n";
+      if (iequals(prefix, word)) out += {word, "\r\n"};
   }
-  return text;
 }
 
-std::string identicalTitlesIndexed(const std::vector<SectionRow>& rows) {
-  NameList text;
-  std::vector<bool> grouped(rows.size(), false);
+void identicalTitlesIndexed(const std::vector<SectionRow>& rows, OutcomeSlot& out) {
+  // Each group of titles with one base name is examined once, at its first member.
+  const RowsByKey groups = rowsBy(rows, baseName);
+  NameList text(out);
   for (std::size_t e = 0; e < rows.size(); ++e) {
-    // Every member of a group forms the same group: examine each group once.
-    if (grouped[e]) continue;
-    std::vector<std::size_t> group;
-    for (std::size_t o = 0; o < rows.size(); ++o)
-      if (iequals(baseName(rows[o]), baseName(rows[e]))) group.push_back(o);
-    for (std::size_t m : group) grouped[m] = true;
-    if (group.size() < 2) continue;
+    const std::vector<std::size_t>& group = groups.at(toUpper(baseName(rows[e])));
+    if (group.front() != e || group.size() < 2) continue;
     for (std::size_t m : group)
-      if (!hasIndex(rows[m])) appendOnce(text, rows[m].name);
+      if (!hasIndex(rows[m])) text.appendOnce("", rows[m].name, "\r\n");
   }
-  return text.text();
 }
 
-std::string sequentialIndexes(const std::vector<SectionRow>& rows) {
-  std::string text;
-  std::vector<bool> marked(rows.size(), false);
+void sequentialIndexes(const std::vector<SectionRow>& rows, OutcomeSlot& out) {
+  // The indexed titles of each base name form one group, taken at its first member.
+  RowsByKey groups;
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    if (hasIndex(rows[i])) groups[toUpper(baseName(rows[i]))].push_back(i);
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (!hasIndex(rows[i]) || marked[i]) continue;
-    marked[i] = true;
-    std::string base = baseName(rows[i]);
-    std::vector<int> indexes = {rows[i].index};
-    for (std::size_t j = 0; j < rows.size(); ++j)
-      if (j != i && rows[j].index >= 0 && iequals(baseName(rows[j]), base)) {
-        indexes.push_back(rows[j].index);
-        marked[j] = true;
-      }
-    if (indexes.size() == 1) {
-      if (indexes[0] != 1) text += rows[i].name + "\r\n";
+    if (!hasIndex(rows[i])) continue;
+    const std::vector<std::size_t>& group = groups.at(toUpper(baseName(rows[i])));
+    if (group.front() != i) continue;
+    if (group.size() == 1) {
+      if (rows[i].index != 1) out += {rows[i].name, "\r\n"};
       continue;
     }
+    std::vector<int> indexes;
+    for (std::size_t m : group) indexes.push_back(rows[m].index);
     std::sort(indexes.begin(), indexes.end());
     for (std::size_t k = 0; k < indexes.size(); ++k)
       if (indexes[k] != static_cast<int>(k + 1)) {
-        text += base + "\r\n";
+        out += {baseName(rows[i]), "\r\n"};
         break;
       }
   }
-  return text;
 }
 
-std::string minimumSectionsV2(const std::vector<SectionRow>& rows, float version) {
+void minimumSectionsV2(const std::vector<SectionRow>& rows, float version, OutcomeSlot& out) {
   bool v = false, w = false, c = false, a = false;
   for (const SectionRow& r : rows) {
     const std::string& base = baseName(r);
@@ -284,23 +315,24 @@ std::string minimumSectionsV2(const std::vector<SectionRow>& rows, float version
   if (!v) list += "~Version ";
   if (!c) list += "~Curve ";
   if (!a) list += "~ASCII ";
-  return list.empty() ? "" : " sections missing are : " + list;
+  if (!list.empty()) out += {" sections missing are : ", list};
 }
 
-std::string duplicatesV2(const std::vector<SectionRow>& rows) {
-  NameList list;
-  // The list only grows, so once the first two sections of a letter have
-  // compared themselves with all others, later ones add nothing.
+void duplicatesV2(const std::vector<SectionRow>& rows, OutcomeSlot& out) {
+  // Only the first letter counts: the first two titles of a letter, compared
+  // with all others, bring every name the list will hold.
   std::array<int, 256> seenOfLetter{};
+  NameList list(out);
   for (const SectionRow& a : rows) {
-    if (a.name.empty() || ++seenOfLetter[static_cast<unsigned char>(base::toUpperAscii(a.name[0]))] > 2) continue;
+    if (a.name.empty()) continue;
+    const auto letter = static_cast<unsigned char>(base::toUpperAscii(a.name[0]));
+    if (++seenOfLetter[letter] > 2) continue;
     for (const SectionRow& b : rows) {
-      if (&a == &b || b.name.empty()) continue;
-      if (base::toUpperAscii(a.name[0]) != base::toUpperAscii(b.name[0])) continue;
-      if (!list.contains(b.name)) list.append(", " + b.name);
+      if (&a == &b || b.name.empty() || base::toUpperAscii(b.name[0]) != static_cast<char>(letter)) continue;
+      if (out.empty()) out += "Duplicate section titles : ";
+      list.appendOnce(", ", b.name, "");
     }
   }
-  return list.empty() ? "" : "Duplicate section titles : " + list.text();
 }
 
 }  // namespace
@@ -309,23 +341,26 @@ FamilyResult checkSectionTitles(const FileView& file, Handover&, OutcomeSlots& s
   if (file.directory.empty() && !base::fileExists(file.fileName)) return FamilyResult::InternalError;
   const auto& rows = file.directory.rows();
   if (file.version == 3.0f) {
-    slots[1] = minimumSectionsV3(file, rows);
-    slots[2] = recognizedNames(rows);
-    slots[3] = firstAndSecond(rows);
-    slots[4] = duplicatesV3(rows);
-    slots[5] = barDelimiter(rows);
-    slots[6] = matchingAssociation(rows);
-    slots[7] = associationSuffix(rows);
-    slots[8] = associatedSectionExists(rows);
-    slots[9] = definitionHasData(rows);
-    slots[10] = noAssociationOnHeaders(rows);
-    slots[11] = dataSetOrder(rows);
-    slots[12] = indexesOnSingleSections(rows);
-    slots[13] = identicalTitlesIndexed(rows);
-    slots[14] = sequentialIndexes(rows);
+    for (int k = 1; k <= 14; ++k) slots[static_cast<std::size_t>(k)].clear();
+    minimumSectionsV3(file, rows, slots[1]);
+    recognizedNames(rows, slots[2]);
+    firstAndSecond(rows, slots[3]);
+    duplicatesV3(rows, slots[4]);
+    barDelimiter(rows, slots[5]);
+    matchingAssociation(rows, slots[6]);
+    associationSuffix(rows, slots[7]);
+    associatedSectionExists(rows, slots[8]);
+    definitionHasData(rows, slots[9]);
+    noAssociationOnHeaders(rows, slots[10]);
+    dataSetOrder(rows, slots[11]);
+    indexesOnSingleSections(rows, slots[12]);
+    identicalTitlesIndexed(rows, slots[13]);
+    sequentialIndexes(rows, slots[14]);
   } else {
-    slots[1] = minimumSectionsV2(rows, file.version);
-    slots[2] = duplicatesV2(rows);
+    slots[1].clear();
+    slots[2].clear();
+    minimumSectionsV2(rows, file.version, slots[1]);
+    duplicatesV2(rows, slots[2]);
     TildeScan scan = scanTildeLinesV2(file.fileName);
     if (scan.result == 0) return FamilyResult::InternalError;
     slots[3] = scan.text;
@@ -339,7 +374,7 @@ TildeScan scanTildeLinesV3(const std::string& fileName) {
   try {
     las::LineSource src(fileName);
     std::string_view line;
-    while (src.nextContaining('~', line)) {
+    while (src.nextContaining('~', line) && !scan.text.full()) {
       std::string_view t = base::trimSpaces(line);
       if (!t.empty() && t.front() == '#') continue;
       if (t.front() == '~') {
@@ -348,11 +383,13 @@ TildeScan scanTildeLinesV3(const std::string& fileName) {
           finding = "Missing section title";
         else if (std::string_view(" ,\t|[]").find(t[1]) != std::string_view::npos)
           finding = "Tilde followed by illegal characters; space, comma, tab, | or [ ]";
-        if (!finding.empty()) appendFinding(scan.text, std::string(finding) + "\r\n" + std::string(t) + "\r\n");
+        if (!finding.empty()) scan.text += {finding, "\r\n", t, "\r\n"};
       } else {
-        appendFinding(scan.text, "Tilde not first non-space character of the line\r\n" + std::string(line) + "\r\n");
+        scan.text += {"Tilde not first non-space character of the line\r\n", line, "\r\n"};
       }
     }
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (const std::exception&) {
     scan.result = 0;
     return scan;
@@ -366,22 +403,24 @@ TildeScan scanTildeLinesV2(const std::string& fileName) {
   try {
     las::LineSource src(fileName);
     std::string_view line;
-    while (src.nextContaining('~', line)) {
+    while (src.nextContaining('~', line) && !scan.text.full()) {
       std::string_view t = base::trimSpaces(line);
       if (t.front() != '~') {
-        appendFinding(scan.text, "Tilde not first non-space character of the line\r\n" + std::string(line) + "\r\n");
+        scan.text += {"Tilde not first non-space character of the line\r\n", line, "\r\n"};
       } else if (t.size() < 2) {
-        appendFinding(scan.text, "Missing section title\r\n" + std::string(t) + "\r\n");
+        scan.text += {"Missing section title\r\n", t, "\r\n"};
       } else if (t[1] < 'A' || t[1] > 'Z') {
         const auto code = static_cast<unsigned char>(t[1]);
         std::string shown = t[1] == ' ' ? "<space>"
                             : (code < 32 || code >= 128)
                                 ? "Unprintable control character ASCII code =" + std::to_string(code)
                                 : std::string(1, t[1]);
-        appendFinding(scan.text, "Tilde not followed by upper case letter, A-Z. Character was " + shown +
-                                     " on line:\r\n" + std::string(t) + "\r\n");
+        scan.text +=
+            {"Tilde not followed by upper case letter, A-Z. Character was ", shown, " on line:\r\n", t, "\r\n"};
       }
     }
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (const std::exception&) {
     scan.result = 0;
     return scan;

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 
 #include "base/text_utils.h"
 #include "las/data_facts.h"
 #include "las/line_parser.h"
 #include "las/line_source.h"
+#include "las/parsed_section.h"
 #include "las/section_directory.h"
 
 namespace korrivan::las {
@@ -70,14 +72,20 @@ bool readCurveDefinitions(CurveTable& table, const SectionDirectory& directory, 
   try {
     const SectionRow* section = curveSectionName.empty() ? nullptr : directory.find(curveSectionName);
     if (!section) return false;
-    // The definitions end at the first blank line or line holding a tilde anywhere.
+    // The definitions end at the first blank line or line holding a tilde
+    // anywhere; like a parsed section, the table takes at most
+    // kMaxSectionRows of them from at most kMaxSectionText bytes.
     SectionCursor cursor(directory.fileName(), *section, CursorRules{false, false, false});
     std::string_view raw;
     bool first = true;
+    std::int64_t bytes = 0;
     while (cursor.next(raw)) {
+      bytes += cursor.lineLength() + 2;
+      if (bytes > kMaxSectionText) break;
       std::string upper = toUpper(trimSpaces(raw));
       if (upper.empty() || upper.find('~') != std::string::npos) break;
       if (classifyLine(upper) != LineKind::ParameterLine) continue;
+      if (!first && table.size() >= kMaxSectionRows) break;
       if (!first) table.emplace_back();
       first = false;
       CurveRow& row = table.back();
@@ -87,6 +95,8 @@ bool readCurveDefinitions(CurveTable& table, const SectionDirectory& directory, 
       row[3] = std::string(trimSpaces(getDescription(upper)));
     }
     return true;
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (const std::exception&) {
     table.assign(1, CurveRow{});
     return false;
@@ -107,10 +117,22 @@ std::int64_t halfRoundedEven(std::int64_t n) {
   return (q % 2 == 0) ? q : q + 1;
 }
 
-std::string countsText(const std::vector<LineStat>& stats, std::size_t from, std::size_t to) {
-  std::string out;
-  for (std::size_t i = from; i < to && i < stats.size(); ++i) out += std::to_string(stats[i].fields);
-  return out;
+// Z-array of a text: z[i] is the length of the longest common prefix of the
+// text and its suffix from i (z[0] is the whole length).
+std::vector<std::size_t> zArray(std::string_view s) {
+  std::vector<std::size_t> z(s.size(), 0);
+  if (s.empty()) return z;
+  z[0] = s.size();
+  std::size_t left = 0, right = 0;
+  for (std::size_t i = 1; i < s.size(); ++i) {
+    if (i < right) z[i] = std::min(right - i, z[i - left]);
+    while (i + z[i] < s.size() && s[z[i]] == s[i + z[i]]) ++z[i];
+    if (i + z[i] > right) {
+      left = i;
+      right = i + z[i];
+    }
+  }
+  return z;
 }
 
 // Longest line still taken as one record of a known length.
@@ -131,14 +153,26 @@ WrapStructure wrapFromStats(const std::vector<LineStat>& stats) {
     }
     return w;
   }
+  // A pattern of l lines repeats when the field counts of lines l+1..2l,
+  // written as decimal numbers one after the other, read the same as those
+  // of lines 1..l. All the counts are written once, and one Z-array of that
+  // text compares every candidate in a single step.
   const auto n = static_cast<std::int64_t>(stats.size());
   const std::int64_t m = halfRoundedEven(n);
+  std::string counts;
+  std::vector<std::size_t> at;  // where each line's count begins; at[n] is the end
+  for (const LineStat& s : stats) {
+    at.push_back(counts.size());
+    counts += std::to_string(s.fields);
+  }
+  at.push_back(counts.size());
+  const std::vector<std::size_t> z = zArray(counts);
   for (std::int64_t l = 1; l <= m + 1; ++l) {
+    const std::size_t patternEnd = at[static_cast<std::size_t>(std::min(l, n))];
+    const std::size_t nextEnd = at[static_cast<std::size_t>(std::min(2 * l, n))];
+    if (nextEnd - patternEnd != patternEnd || patternEnd >= counts.size() || z[patternEnd] < patternEnd) continue;
+    if (counts.front() != '1') return w;
     const auto ul = static_cast<std::size_t>(l);
-    std::string pattern = countsText(stats, 0, ul);
-    std::string next = countsText(stats, ul, 2 * ul);
-    if (pattern != next) continue;
-    if (pattern.front() != '1') return w;
     w.result = WrapResult::Wrapped;
     w.linesPerDepth = static_cast<int>(l);
     for (std::size_t i = 0; i < ul && i < stats.size(); ++i) {

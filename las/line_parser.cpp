@@ -22,11 +22,6 @@ std::string_view after(std::string_view s, std::int64_t pos) {
   return s.substr(static_cast<std::size_t>(pos < 0 ? 0 : pos));
 }
 
-std::int64_t lastPosOf(std::string_view s, std::string_view needle) {
-  std::size_t p = irfind(s, needle);
-  return p == std::string_view::npos ? 0 : static_cast<std::int64_t>(p) + 1;
-}
-
 }  // namespace
 
 const std::string& LasLineParts::field(int column) const {
@@ -140,7 +135,11 @@ std::int64_t findDescriptionColon(std::string_view line, std::int64_t* bracePos)
   std::string f = getFormat(line);
   std::int64_t b = lastPos(line, '{');
   std::string_view searched = line;
-  if (!f.empty() && f.find(':') != std::string::npos && b < lastPosOf(line, f))
+  // Colons of a format that stands after the last "{" are skipped: the last
+  // occurrence of the format lies after that brace when any occurrence
+  // begins after it.
+  if (!f.empty() && f.find(':') != std::string::npos &&
+      ifind(line, f, static_cast<std::size_t>(b)) != std::string_view::npos)
     searched = line.substr(0, static_cast<std::size_t>(b - 1));
   if (bracePos) *bracePos = f.empty() ? 0 : b;
   return lastPos(searched, ':');

@@ -9,7 +9,14 @@
 #include <string_view>
 #include <vector>
 
+#include "base/limits.h"
+
 namespace korrivan::las {
+
+// Header lines are a few dozen characters long. The syntax checks examine
+// lines up to this length and report a longer one as too long, so that no
+// line of a file can make them copy megabytes per rule.
+inline constexpr std::size_t kMaxHeaderLine = base::limits::kHeaderLine;
 
 // Classification codes of a header line; callers switch on the numbers.
 enum class LineKind : std::int16_t {

@@ -48,7 +48,6 @@ void LineSource::open(const std::string& path) {
     close();
     throw RunError(base::err::PathFileAccess);
   }
-  buffer_.resize(kBlockSize);
   seek(0);
 }
 
@@ -66,6 +65,9 @@ std::int64_t LineSource::fileSize() const {
 void LineSource::seek(std::int64_t offset, std::int64_t lineNumber) {
   base_ = offset < 0 ? 0 : offset;
   pos_ = end_ = 0;
+  // A walk over a short section reads little: reads start small after a
+  // seek and double up to the block size.
+  readSize_ = std::min(kBlockSize, kFirstRead);
   atEof_ = false;
   lineKnown_ = lineNumber > 0;
   lineNumber_ = lineKnown_ ? lineNumber - 1 : 0;
@@ -75,8 +77,11 @@ bool LineSource::fill() {
   if (atEof_) return false;
   base_ += static_cast<std::int64_t>(end_);
   pos_ = end_ = 0;
+  if (buffer_.size() < readSize_) buffer_.resize(readSize_);
+  const std::size_t want = readSize_;
+  readSize_ = std::min(kBlockSize, 2 * readSize_);
   for (;;) {
-    ssize_t n = ::pread(fd_, buffer_.data(), buffer_.size(), base_);
+    ssize_t n = ::pread(fd_, buffer_.data(), want, base_);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) throw RunError::fromErrno(errno, FileOp::Read);
     end_ = static_cast<std::size_t>(n);

@@ -12,10 +12,19 @@
 
 namespace korrivan::las {
 
+// Block size and line cap. The fuzzing build sets both small, so that
+// block edges and cut lines are met by small inputs.
+#ifndef KORRIVAN_LINE_BLOCK_SIZE
+#define KORRIVAN_LINE_BLOCK_SIZE (1u << 20)
+#endif
+#ifndef KORRIVAN_MAX_KEPT_LINE
+#define KORRIVAN_MAX_KEPT_LINE (1u << 20)
+#endif
+
 class LineSource {
 public:
-  static constexpr std::size_t kBlockSize = 1 << 20;
-  static constexpr std::size_t kMaxKeptLine = 16u << 20;
+  static constexpr std::size_t kBlockSize = KORRIVAN_LINE_BLOCK_SIZE;
+  static constexpr std::size_t kMaxKeptLine = KORRIVAN_MAX_KEPT_LINE;
 
   LineSource() = default;
   explicit LineSource(const std::string& path) { open(path); }
@@ -69,8 +78,11 @@ private:
   bool fill();
   void keep(const char* data, std::size_t n);
 
+  static constexpr std::size_t kFirstRead = 4u << 10;
+
   int fd_ = -1;
   std::vector<char> buffer_;
+  std::size_t readSize_ = 0;  // bytes the next fill reads
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
   std::int64_t base_ = 0;  // file offset of buffer_[0]

@@ -26,11 +26,14 @@ bool isSkippedLine(std::string_view line) {
 ParseStatus parseSection(const SectionDirectory& directory, ParsedSection& table, std::string_view sectionName,
                          const LineRules& rules) {
   table.reset();
-  std::string text = readSectionText(directory, sectionName);
+  bool textCut = false;
+  std::string text = readSectionText(directory, sectionName, &textCut);
   if (text.empty()) return ParseStatus::EmptyOrAbsent;
+  table.textBytes = static_cast<std::int64_t>(text.size());
   text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
 
   const SectionRow* row = directory.find(sectionName);
+  if (row) table.name = row->name;
   std::int64_t lineNumber = row && row->startLine > 0 ? row->startLine - 1 : -1;
   std::string list = " ";
   std::size_t from = 0;
@@ -41,6 +44,11 @@ ParseStatus parseSection(const SectionDirectory& directory, ParsedSection& table
     from = cr == std::string::npos ? text.size() + 1 : cr + 1;
     if (rules.delimiter != '\t') std::replace(line.begin(), line.end(), '\t', ' ');
     if (isSkippedLine(line)) continue;
+    if (table.rows.size() > kMaxSectionRows) {
+      table.cut = true;
+      table.cutAtLine = lineNumber > 0 ? lineNumber : 0;
+      break;
+    }
     LasLineParts parts;
     parts.mnemonic = getMnemonic(line);
     parts.unit = getUnit(line);
@@ -52,6 +60,12 @@ ParseStatus parseSection(const SectionDirectory& directory, ParsedSection& table
     parts.line = lineNumber > 0 ? lineNumber : 0;
     if (isValidMnemonic(parts.mnemonic, rules.version)) list += parts.mnemonic + " ";
     table.rows.push_back(std::move(parts));
+  }
+  if (textCut && !table.cut) {
+    // The text ended at the last line end within the size limit: the line
+    // after the last one read is the first one left out.
+    table.cut = true;
+    table.cutAtLine = lineNumber > 0 ? lineNumber : 0;
   }
   table.rows[0].mnemonic = list;
   return ParseStatus::Read;

@@ -2,6 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <new>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "base/file_names.h"
@@ -12,6 +15,12 @@ namespace korrivan::las {
 
 using namespace korrivan::base;
 
+namespace {
+
+std::string keptName(std::string_view name) { return std::string(name.substr(0, kMaxNameLength)); }
+
+}  // namespace
+
 TitleParts parseSectionTitle(std::string_view line) {
   TitleParts t;
   std::string_view s = trimSpaces(line);
@@ -21,11 +30,12 @@ TitleParts parseSectionTitle(std::string_view line) {
   if (bar != std::string_view::npos) {
     std::string_view assoc = trimSpaces(rest.substr(bar + 1));
     if (assoc.find(' ') != std::string_view::npos) assoc = trimSpaces(before(assoc, ' '));
-    t.association = assoc.empty() ? " " : std::string(assoc);
+    t.association = assoc.empty() ? " " : keptName(assoc);
     rest = trimSpaces(rest.substr(0, bar));
   }
   if (rest.find(' ') != std::string_view::npos) rest = trimSpaces(before(rest, ' '));
-  t.name = std::string(rest);
+  t.name = keptName(rest);
+  t.nameLength = static_cast<std::int64_t>(rest.size());
   return t;
 }
 
@@ -85,6 +95,7 @@ std::pair<std::int64_t, std::int64_t> fileStamp(const std::string& fileName) {
 void SectionDirectory::setFile(const std::string& fileName, float version) {
   rows_.clear();
   groups_.clear();
+  byName_.clear();
   fileName_ = fileName;
   version_ = version;
   built_ = false;
@@ -123,6 +134,7 @@ bool SectionDirectory::scan(const std::string& fileName, float version) {
       SectionRow row;
       row.name = std::move(title.name);
       row.association = std::move(title.association);
+      row.nameLength = title.nameLength;
       row.start = src.position();
       row.titleStart = src.lineStart();
       SectionIndex split = splitSectionIndex(row.name);
@@ -135,6 +147,8 @@ bool SectionDirectory::scan(const std::string& fileName, float version) {
     }
     numberTitleLines(src);
     return true;
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (const std::exception&) {
     return false;
   }
@@ -143,6 +157,7 @@ bool SectionDirectory::scan(const std::string& fileName, float version) {
 void SectionDirectory::build(const std::string& fileName, float version) {
   rows_.clear();
   groups_.clear();
+  byName_.clear();
   fileName_ = fileName;
   version_ = version;
   fileSize_ = 0;
@@ -161,15 +176,15 @@ void SectionDirectory::build(const std::string& fileName, float version) {
         }
     }
   }
+  std::unordered_set<std::string> known;  // group prefixes in upper case
   for (SectionRow& r : rows_) {
     r.kind = sectionKindOf(r.name, version);
     std::size_t underscore = r.name.find('_');
     if (underscore == std::string::npos) continue;
     std::string prefix(trimSpaces(std::string_view(r.name).substr(0, underscore)));
-    bool known = false;
-    for (const std::string& g : groups_) known = known || iequals(g, prefix);
-    if (!known) groups_.push_back(prefix);
+    if (known.insert(toUpper(prefix)).second) groups_.push_back(prefix);
   }
+  for (std::size_t i = 0; i < rows_.size(); ++i) byName_.try_emplace(toUpper(rows_[i].name), i);
 }
 
 bool SectionDirectory::locateMainSections(const std::string& fileName, float version) {
@@ -198,9 +213,8 @@ bool SectionDirectory::locateMainSections(const std::string& fileName, float ver
 }
 
 const SectionRow* SectionDirectory::find(std::string_view name) const {
-  for (const SectionRow& r : rows_)
-    if (iequals(r.name, name)) return &r;
-  return nullptr;
+  auto it = byName_.find(toUpper(name));
+  return it == byName_.end() ? nullptr : &rows_[it->second];
 }
 
 const SectionRow* SectionDirectory::findStandard(std::string_view longName) const {
@@ -241,30 +255,34 @@ std::size_t firstTitleLine(std::string_view text) {
 
 }  // namespace
 
-std::string readSectionText(const SectionDirectory& directory, std::string_view sectionName) {
-  // Header sections are small; a body beyond this size is read only this far.
-  constexpr std::int64_t kMaxSectionText = 16ll << 20;
+std::string readSectionText(const SectionDirectory& directory, std::string_view sectionName, bool* cut) {
+  if (cut) *cut = false;
   const auto& rows = directory.rows();
-  std::size_t i = 0;
-  while (i < rows.size() && !iequals(rows[i].name, sectionName)) ++i;
-  if (i == rows.size()) return "";
+  const SectionRow* row = directory.find(sectionName);
+  if (!row) return "";
+  const auto i = static_cast<std::size_t>(row - rows.data());
   try {
     LineSource src(directory.fileName());
     std::int64_t s = rows[i].start;
     bool last = i + 1 == rows.size();
     std::int64_t e = last ? src.fileSize() : rows[i + 1].start;
     if (s >= e) return "";
-    bool cut = e - s > kMaxSectionText;
-    std::string chunk = src.readAt(s, static_cast<std::size_t>(cut ? kMaxSectionText : e - s));
-    if (cut) {
-      std::size_t lastCr = chunk.rfind('\r');
-      chunk.resize(lastCr == std::string::npos ? 0 : lastCr + 1);
-      return chunk;
-    }
+    const bool beyond = e - s > kMaxSectionText;
+    std::string chunk = src.readAt(s, static_cast<std::size_t>(beyond ? kMaxSectionText : e - s));
     // The section ends before the line feed ahead of the next title line.
     std::size_t title = firstTitleLine(chunk);
-    if (title != std::string::npos) chunk.resize(title >= 1 && chunk[title - 1] == '\n' ? title - 1 : title);
+    if (title != std::string::npos) {
+      chunk.resize(title >= 1 && chunk[title - 1] == '\n' ? title - 1 : title);
+      return chunk;
+    }
+    if (beyond) {
+      std::size_t lastCr = chunk.rfind('\r');
+      chunk.resize(lastCr == std::string::npos ? 0 : lastCr + 1);
+      if (cut) *cut = true;
+    }
     return chunk;
+  } catch (const std::bad_alloc&) {
+    throw;
   } catch (const std::exception&) {
     return "";
   }

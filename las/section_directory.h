@@ -7,7 +7,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
+
+#include "base/limits.h"
 
 namespace korrivan::las {
 
@@ -15,9 +18,15 @@ class LineSource;
 
 enum class SectionKind : std::int16_t { Header = 0, Data = 1, Definition = 2, Parameter = 3, Other = 4 };
 
+// A title's name and association are kept up to this many characters (real
+// titles are a few dozen long), so that a file of long titles cannot make the
+// directory, or the reports that quote its names, grow with the file.
+inline constexpr std::size_t kMaxNameLength = base::limits::kNameLength;
+
 struct SectionRow {
-  std::string name;             // first word after "~", as written
-  std::string association;      // first word after "|"; " " for a bare "|"; "" without "|"
+  std::string name;             // first word after "~", as written (cut to kMaxNameLength)
+  std::string association;      // first word after "|"; " " for a bare "|"; "" without "|" (cut the same way)
+  std::int64_t nameLength = 0;  // length of the name as written, beyond a cut
   std::int64_t start = 0;       // 0-based offset of the first byte after the title line's line end
   std::int64_t titleStart = 0;  // 0-based offset of the title line itself
   std::int64_t titleLine = 0;   // 1-based line number of the title line
@@ -30,9 +39,11 @@ struct SectionRow {
 struct TitleParts {
   std::string name;
   std::string association;
+  std::int64_t nameLength = 0;  // as written; name holds at most kMaxNameLength characters
 };
 
-// The name and association of a title line (empty name: not a title).
+// The name and association of a title line (empty name: not a title), each
+// cut to kMaxNameLength characters.
 TitleParts parseSectionTitle(std::string_view line);
 
 struct SectionIndex {
@@ -55,7 +66,7 @@ public:
   // A LAS file has a few dozen sections; a file with more title lines than
   // this is listed up to this many, so that checks over pairs of sections
   // stay quick whatever the file holds.
-  static constexpr std::size_t kMaxSections = 4096;
+  static constexpr std::size_t kMaxSections = base::limits::kSections;
 
   // Scans the file's title lines; a file that cannot be read gives an empty
   // directory. `version` decides whether one-letter names count.
@@ -102,6 +113,7 @@ private:
 
   std::vector<SectionRow> rows_;
   std::vector<std::string> groups_;
+  std::unordered_map<std::string, std::size_t> byName_;  // upper-case name -> its first row
   std::string fileName_;
   float version_ = -999.25f;
   std::int64_t fileSize_ = 0;
@@ -109,9 +121,14 @@ private:
   bool built_ = false;
 };
 
+// Header sections are small; a section body is read at most this far.
+inline constexpr std::int64_t kMaxSectionText = base::limits::kSectionText;
+
 // The raw text of a section's body: from its start up to the line end
 // before the next section's title (to the end of the file for the last
-// section). Empty when the section is absent or cannot be read.
-std::string readSectionText(const SectionDirectory& directory, std::string_view sectionName);
+// section). Empty when the section is absent or cannot be read. A body
+// longer than kMaxSectionText is read up to the last line end within that
+// many bytes, and `cut` (when given) is set.
+std::string readSectionText(const SectionDirectory& directory, std::string_view sectionName, bool* cut = nullptr);
 
 }  // namespace korrivan::las

@@ -1,7 +1,10 @@
 #include "run/certification.h"
 
 #include "base/las_file_lock.h"
+#include "base/out_of_memory.h"
+#include "base/run_error.h"
 #include "base/safe_file.h"
+#include "certify/command_log.h"
 #include "certify/prechecks.h"
 #include "certify/report.h"
 #include "certify/session.h"
@@ -88,18 +91,18 @@ LasVersion lasVersionOf(float detected) {
 
 std::string CheckResult::idText() const { return std::to_string(group) + certify::rowLetter(row); }
 
-Certification certificationOfTable(const CheckTable& table,
-                                   const std::map<std::pair<int, int>, std::vector<Finding>>& findings) {
+Certification certificationOfTable(CheckTable table, std::map<std::pair<int, int>, std::vector<Finding>> findings) {
   Certification c;
   for (int g = 1; g <= table.lastGroup(); ++g) {
     GroupResult group{g, table.title(g), {}};
     for (int row = 1; row <= certify::kLastRow; ++row) {
       const std::string& name = table.checkName(g, row);
       if (name.empty()) continue;
-      CheckResult check{g, row, name, certify::outcomeOfCell(table.outcome(g, row)), table.outcome(g, row), {}};
+      const Outcome outcome = certify::outcomeOfCell(table.outcome(g, row));
+      CheckResult check{g, row, name, outcome, std::move(table.outcome(g, row)), {}};
       if (check.outcome == Outcome::Failed) {
         auto it = findings.find({g, row});
-        check.findings = it != findings.end() ? it->second : certify::OutcomeSlot(check.cellText).findings();
+        check.findings = it != findings.end() ? std::move(it->second) : certify::OutcomeSlot(check.cellText).findings();
       }
       group.checks.push_back(std::move(check));
     }
@@ -150,6 +153,7 @@ Certification certifyFile(const std::string& lasFileName, const CertifyOptions& 
   base::LasFileLock lock(lasFileName);
   lock.lockShared();  // without it, the pre-checks report the file locked
 
+  const base::OutOfMemoryWatch outOfMemory;
   float version = options.priorVersion;
   CertifyEnd end;
   DriverRun driver;
@@ -168,7 +172,16 @@ Certification certifyFile(const std::string& lasFileName, const CertifyOptions& 
       driver = std::move(run.driver);
   }
 
-  Certification result = certificationOfTable(driver.table, driver.findings);
+  const std::string notLas = certify::notLasReason(lasFileName);
+  // An allocation failure anywhere, also in the pre-checks, stops the run.
+  if (outOfMemory.tripped() && end != CertifyEnd::Stopped) {
+    certify::appendCommandLog(
+        options.log, "Error: VB Error in certifyFile: " + base::errorText(base::err::OutOfMemory) + ". Error #" +
+                         std::to_string(base::err::OutOfMemory));
+    end = CertifyEnd::Stopped;
+  }
+  Certification result = certificationOfTable(std::move(driver.table), std::move(driver.findings));
+  result.notLasReason = notLas;
   result.lasFileName = lasFileName;
   result.doWrap = options.doWrap;
   result.end = end;

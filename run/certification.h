@@ -71,6 +71,10 @@ struct Certification {
   CertifyEnd end = CertifyEnd::Stopped;
   bool doWrap = false;
   std::vector<GroupResult> groups;  // every group of the catalogue used, in order
+  // Why the file is no LAS well log at all, in plain words ("LiDAR point
+  // cloud, not a well log", "UTF-16 text", ...; see certify::notLasReason),
+  // for the front ends to show beside the report; "" for other files.
+  std::string notLasReason;
 
   // True when any check of the catalogue failed or was not performed.
   bool anyCheckFailed() const;
@@ -90,8 +94,9 @@ struct Certification {
 Certification certifyFile(const std::string& lasFileName, const CertifyOptions& options, certify::RunHooks& hooks);
 
 // The certification of a check table (its cells and the findings of its
-// failed checks); used by certifyFile and by tests.
-Certification certificationOfTable(const certify::CheckTable& table,
-                                   const std::map<std::pair<int, int>, std::vector<Finding>>& findings);
+// failed checks); used by certifyFile and by tests. The table's cells and
+// the findings are moved into it.
+Certification certificationOfTable(certify::CheckTable table,
+                                   std::map<std::pair<int, int>, std::vector<Finding>> findings);
 
 }  // namespace korrivan::run

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "base/out_of_memory.h"
 #include "base/text_utils.h"
 #include "checks/data_pass.h"
 #include "checks/family.h"
@@ -155,6 +156,7 @@ RunResult errorExit(RunState& run, const base::PendingError& e) {
 // the gating rule ends it completed, the error exit cancelled or stopped.
 template <typename Driver>
 DriverRun runDriver(const DriverSetup& setup) {
+  const base::OutOfMemoryWatch outOfMemory;
   RunState run(setup);
   BusyPointer busy(setup.hooks);
   Driver driver(run);
@@ -169,6 +171,12 @@ DriverRun runDriver(const DriverSetup& setup) {
     run.out.result = errorExit<Driver>(run, run.handover.familyError);
   } catch (const std::exception& e) {
     run.out.result = errorExit<Driver>(run, base::pendingError(e));
+  }
+  // An allocation failure anywhere in the run stops it, also one that a
+  // check took for an ordinary error: no verdict rests on it.
+  if (outOfMemory.tripped() && run.out.result != RunResult::Stopped) {
+    run.logDriverError(Driver::kName, {base::err::OutOfMemory, base::errorText(base::err::OutOfMemory)}, false);
+    run.out.result = RunResult::Stopped;
   }
   if (!run.handover.countryRequirement.empty() && run.out.table.lastGroup() == 7)
     run.out.table.checkName(5, 2) += run.handover.countryRequirement;

@@ -99,7 +99,13 @@ QString detailText(const Certification& certification, int group, int row) {
     if (!f.lineText.empty()) lines += QStringLiteral("\n    ") + qs(f.lineText);
   }
   if (!lines.isEmpty()) text += QStringLiteral("\n") + lines;
+  if (!certification.notLasReason.empty()) text += QStringLiteral("\n\n") + notLasText(certification);
   return text;
+}
+
+QString notLasText(const Certification& certification) {
+  if (certification.notLasReason.empty()) return {};
+  return QStringLiteral("Why this file cannot be certified: ") + qs(certification.notLasReason);
 }
 
 int helpContextForRow(int gridRow, bool version3, int current) {

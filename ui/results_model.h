@@ -45,6 +45,8 @@ Verdict verdictOf(const Certification& certification);
 // ":  Check Not Performed", followed by the lines the findings point at.
 // Errors are separated by line feeds.
 QString detailText(const Certification& certification, int group, int row);
+// The plain reason why the file is no LAS well log ("" for other files).
+QString notLasText(const Certification& certification);
 
 // The help topic of a grid row (title row 0), or `current` for a row
 // outside every range.

@@ -121,6 +121,11 @@ void ResultsView::showResults(const Certification& certification, const Verdict&
     }
   }
   grid_->expandAll();
+  // A file that is no LAS well log at all says why at once.
+  if (!passed_ && !certification.notLasReason.empty()) {
+    detail_->setPlainText(notLasText(certification));
+    detail_->setVisible(true);
+  }
   detail_->update();
 }
 

@@ -239,6 +239,26 @@ TEST_F(WindowTest, Version2FailingInGroup3ShowsGroupsUpTo3AndTheDetail) {
     EXPECT_FALSE(grid->topLevelItem(0)->child(i)->isExpanded());
 }
 
+// A file that is no LAS well log says why in the detail box; the grid and
+// the report are those of any failing file.
+TEST_F(WindowTest, FileWithAByteOrderMarkSaysWhyItCannotBeCertified) {
+  const std::string text = test::readFile((std::filesystem::path(KORRIVAN_CASES) / "v20/pass_standard.las").string());
+  const QString las = QString::fromStdString(scratch.write("bom.las", "\xEF\xBB\xBF" + text));
+  openThroughDialog(las);
+  expectSameRows(gridRows(), expectedRows(las));
+  QPlainTextEdit* detail = window->results()->detailBox();
+  const QString why =
+      QStringLiteral("Why this file cannot be certified: UTF-8 byte-order mark before the first section");
+  EXPECT_TRUE(detail->isVisible());
+  EXPECT_EQ(detail->toPlainText(), why);
+  const std::vector<Row> rows = gridRows();
+  const auto failed =
+      std::find_if(rows.begin(), rows.end(), [](const Row& r) { return r.colour == QColor(255, 0, 0); });
+  ASSERT_NE(failed, rows.end());
+  window->results()->grid()->setCurrentItem(itemWithKey(failed->key));
+  EXPECT_TRUE(detail->toPlainText().endsWith(QStringLiteral("\n\n") + why));
+}
+
 TEST_F(WindowTest, Version2FailingOnlyTheCountryCheckIsListedToTheEnd) {
   const QString las = copyCase("v20/fail_05b_no_country_set_certified_to_end.las");
   openThroughDialog(las);

@@ -50,6 +50,20 @@ TEST(WrapDetection, WrappedFourteenChannelsFiveToALine) {
   EXPECT_EQ(r.curves.size(), 14u);
 }
 
+// A pattern repeats when the field counts read the same written one after
+// the other: counts 1 12 then 11 2 both read "112".
+TEST(WrapDetection, PatternsCompareTheirCountsAsWritten) {
+  ScratchDir dir;
+  auto lines = header(24);
+  const std::string twelve = " 1 2 3 4 5 6 7 8 9 10 11 12", eleven = " 1 2 3 4 5 6 7 8 9 10 11";
+  lines.insert(lines.end(), {"1000.0", twelve, eleven, " 1 2", "1002.0", twelve});
+  Reader r(dir.writeLas("w.las", lines));
+  WrapStructure w = r.wrap();
+  EXPECT_EQ(w.result, WrapResult::Wrapped);
+  EXPECT_EQ(w.linesPerDepth, 2);
+  EXPECT_EQ(w.valuesPerRecord, 13);
+}
+
 TEST(WrapDetection, UnwrappedIrregularAndEmpty) {
   ScratchDir dir;
   auto even = header(3);

@@ -104,4 +104,27 @@ TEST(VersionDetection, ValueBeforeTheDataOnly) {
   EXPECT_EQ(detectVersion((dir.path() / "none.las").string()), 0.0f);
 }
 
+// The plain reason a file is no LAS well log, for the front ends; the
+// report's texts do not change.
+TEST(NotLasReason, PointCloudsAndTextEncodings) {
+  ScratchDir dir;
+  const std::string las = "~Version\r\n VERS. 2.0 : v\r\n";
+  std::string utf16le, utf16be;
+  for (char c : las) utf16le += std::string{c, '\0'}, utf16be += std::string{'\0', c};
+  EXPECT_EQ(notLasReason(dir.write("cloud.las", std::string("LASF\0\0\1\2", 8))), "LiDAR point cloud, not a well log");
+  EXPECT_EQ(notLasReason(dir.write("le.las", "\xFF\xFE" + utf16le)), "UTF-16 text");
+  EXPECT_EQ(notLasReason(dir.write("be.las", "\xFE\xFF" + utf16be)), "UTF-16 text");
+  EXPECT_EQ(notLasReason(dir.write("le-plain.las", utf16le)), "UTF-16 text");
+  EXPECT_EQ(notLasReason(dir.write("be-plain.las", utf16be)), "UTF-16 text");
+  EXPECT_EQ(notLasReason(dir.write("utf32.las", std::string("\xFF\xFE\0\0~\0\0\0", 8))), "UTF-32 text");
+  EXPECT_EQ(notLasReason(dir.write("bom.las", "\xEF\xBB\xBF" + las)), "UTF-8 byte-order mark before the first section");
+  EXPECT_EQ(notLasReason(dir.write("plain.las", las)), "");
+  EXPECT_EQ(notLasReason(dir.write("nul.las", las + std::string(4, '\0'))), "");
+  EXPECT_EQ(notLasReason((dir.path() / "missing.las").string()), "");
+  // The report of such a file stays as it was: here a NUL byte leaves the
+  // ASCII check not performed.
+  PreCheckSlots slots = run(dir.write("le2.las", "\xFF\xFE" + utf16le), PreCheckResult::AnyFailed);
+  EXPECT_EQ(slots[4], " ");
+}
+
 }  // namespace
