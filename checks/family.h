@@ -155,7 +155,9 @@ struct TildeScan {
   int result = -1;  // -1 nothing found, 1 findings, 0 run-time error
   OutcomeSlot text;
 };
-TildeScan scanTildeLinesV3(const std::string& fileName);
-TildeScan scanTildeLinesV2(const std::string& fileName);
+// With a directory built from the file, the tilde lines it met are not
+// searched for again.
+TildeScan scanTildeLinesV3(const std::string& fileName, const las::SectionDirectory* directory = nullptr);
+TildeScan scanTildeLinesV2(const std::string& fileName, const las::SectionDirectory* directory = nullptr);
 
 }  // namespace korrivan::checks

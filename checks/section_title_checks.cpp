@@ -18,6 +18,7 @@
 #include "base/text_utils.h"
 #include "checks/family.h"
 #include "las/line_source.h"
+#include "las/section_directory.h"
 
 namespace korrivan::checks {
 
@@ -361,22 +362,45 @@ FamilyResult checkSectionTitles(const FileView& file, Handover&, OutcomeSlots& s
     slots[2].clear();
     minimumSectionsV2(rows, file.version, slots[1]);
     duplicatesV2(rows, slots[2]);
-    TildeScan scan = scanTildeLinesV2(file.fileName);
+    TildeScan scan = scanTildeLinesV2(file.fileName, &file.directory);
     if (scan.result == 0) return FamilyResult::InternalError;
     slots[3] = scan.text;
   }
   return resultFromSlots(slots);
 }
 
-TildeScan scanTildeLinesV3(const std::string& fileName) {
+namespace {
+
+// Hands every line holding a tilde to `visit` in file order, until it
+// returns false. The lines the directory met while it was built are read
+// from their starts; the rest of the file, if any, is searched.
+template <class Visit>
+void forEachTildeLine(const std::string& fileName, const las::SectionDirectory* directory, Visit visit) {
+  las::LineSource src(fileName);
+  std::string_view line;
+  std::int64_t searchFrom = 0;
+  if (directory && directory->describesFile(fileName)) {
+    for (const std::int64_t start : directory->tildeLineStarts()) {
+      src.seek(start);
+      if (!src.next(line) || !visit(line)) return;
+    }
+    searchFrom = directory->tildeLinesEnd();
+    if (searchFrom < 0) return;
+  }
+  src.seek(searchFrom);
+  while (src.nextContaining('~', line))
+    if (!visit(line)) return;
+}
+
+}  // namespace
+
+TildeScan scanTildeLinesV3(const std::string& fileName, const las::SectionDirectory* directory) {
   TildeScan scan;
   if (!base::fileExists(fileName)) return scan;
   try {
-    las::LineSource src(fileName);
-    std::string_view line;
-    while (src.nextContaining('~', line) && !scan.text.full()) {
+    forEachTildeLine(fileName, directory, [&](std::string_view line) {
       std::string_view t = base::trimSpaces(line);
-      if (!t.empty() && t.front() == '#') continue;
+      if (!t.empty() && t.front() == '#') return true;
       if (t.front() == '~') {
         std::string_view finding;
         if (t.size() < 2)
@@ -387,7 +411,8 @@ TildeScan scanTildeLinesV3(const std::string& fileName) {
       } else {
         scan.text += {"Tilde not first non-space character of the line\r\n", line, "\r\n"};
       }
-    }
+      return !scan.text.full();
+    });
   } catch (const std::bad_alloc&) {
     throw;
   } catch (const std::exception&) {
@@ -398,12 +423,10 @@ TildeScan scanTildeLinesV3(const std::string& fileName) {
   return scan;
 }
 
-TildeScan scanTildeLinesV2(const std::string& fileName) {
+TildeScan scanTildeLinesV2(const std::string& fileName, const las::SectionDirectory* directory) {
   TildeScan scan;
   try {
-    las::LineSource src(fileName);
-    std::string_view line;
-    while (src.nextContaining('~', line) && !scan.text.full()) {
+    forEachTildeLine(fileName, directory, [&](std::string_view line) {
       std::string_view t = base::trimSpaces(line);
       if (t.front() != '~') {
         scan.text += {"Tilde not first non-space character of the line\r\n", line, "\r\n"};
@@ -418,7 +441,8 @@ TildeScan scanTildeLinesV2(const std::string& fileName) {
         scan.text +=
             {"Tilde not followed by upper case letter, A-Z. Character was ", shown, " on line:\r\n", t, "\r\n"};
       }
-    }
+      return !scan.text.full();
+    });
   } catch (const std::bad_alloc&) {
     throw;
   } catch (const std::exception&) {
@@ -430,7 +454,7 @@ TildeScan scanTildeLinesV2(const std::string& fileName) {
 }
 
 FamilyResult checkTildeLinesV3(const FileView& file, Handover&, OutcomeSlots& slots) {
-  TildeScan scan = scanTildeLinesV3(file.fileName);
+  TildeScan scan = scanTildeLinesV3(file.fileName, &file.directory);
   if (scan.result == 0) return FamilyResult::InternalError;
   slots[7] = scan.text;
   return scan.result == -1 ? FamilyResult::AllPassed : FamilyResult::Record;

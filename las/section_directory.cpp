@@ -94,6 +94,8 @@ std::pair<std::int64_t, std::int64_t> fileStamp(const std::string& fileName) {
 
 void SectionDirectory::setFile(const std::string& fileName, float version) {
   rows_.clear();
+  tildeLineStarts_.clear();
+  tildeLinesEnd_ = 0;
   groups_.clear();
   byName_.clear();
   fileName_ = fileName;
@@ -102,7 +104,11 @@ void SectionDirectory::setFile(const std::string& fileName, float version) {
 }
 
 bool SectionDirectory::isFresh(const std::string& fileName, float version) const {
-  if (!built_ || fileName != fileName_ || version != version_) return false;
+  return version == version_ && describesFile(fileName);
+}
+
+bool SectionDirectory::describesFile(const std::string& fileName) const {
+  if (!built_ || fileName != fileName_) return false;
   auto [mtime, size] = fileStamp(fileName);
   return mtime == builtMtimeNs_ && size == fileSize_ && mtime >= 0;
 }
@@ -126,7 +132,12 @@ bool SectionDirectory::scan(const std::string& fileName, float version) {
     LineSource src(fileName);
     fileSize_ = src.fileSize();
     std::string_view line;
+    tildeLinesEnd_ = -1;
     while (src.nextContaining('~', line)) {
+      if (tildeLinesEnd_ < 0) {
+        tildeLineStarts_.push_back(src.lineStart());
+        if (tildeLineStarts_.size() == kMaxTildeLines) tildeLinesEnd_ = src.position();
+      }
       std::size_t first = line.find_first_not_of(' ');
       if (first == std::string_view::npos || line[first] != '~') continue;
       TitleParts title = parseSectionTitle(line);
@@ -143,7 +154,10 @@ bool SectionDirectory::scan(const std::string& fileName, float version) {
       if (version == 3.0f && iequals(row.name, "ASCII") && trimSpaces(row.association).empty())
         row.association = "Curve";
       rows_.push_back(std::move(row));
-      if (rows_.size() == kMaxSections) break;
+      if (rows_.size() == kMaxSections) {
+        if (tildeLinesEnd_ < 0) tildeLinesEnd_ = src.position();
+        break;
+      }
     }
     numberTitleLines(src);
     return true;
@@ -156,6 +170,8 @@ bool SectionDirectory::scan(const std::string& fileName, float version) {
 
 void SectionDirectory::build(const std::string& fileName, float version) {
   rows_.clear();
+  tildeLineStarts_.clear();
+  tildeLinesEnd_ = 0;
   groups_.clear();
   byName_.clear();
   fileName_ = fileName;

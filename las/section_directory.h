@@ -101,6 +101,17 @@ public:
   std::int64_t fileSize() const { return fileSize_; }
   bool empty() const { return rows_.empty(); }
 
+  // The lines holding a tilde, as the scan met them (title lines and any
+  // other), so that the checks of tilde lines need not read the file again:
+  // their starts, at most kMaxTildeLines of them. tildeLinesEnd() is where
+  // the list stops covering the file, -1 when it covers all of it. Both
+  // describe the file only while describesFile() says so.
+  static constexpr std::size_t kMaxTildeLines = 1u << 16;
+  const std::vector<std::int64_t>& tildeLineStarts() const { return tildeLineStarts_; }
+  std::int64_t tildeLinesEnd() const { return tildeLinesEnd_; }
+  // Whether the directory was built from that file as it is now.
+  bool describesFile(const std::string& fileName) const;
+
   std::string dataSectionName;
   std::string curveSectionName;
   std::string parameterSectionName;
@@ -112,6 +123,8 @@ private:
   bool isFresh(const std::string& fileName, float version) const;
 
   std::vector<SectionRow> rows_;
+  std::vector<std::int64_t> tildeLineStarts_;
+  std::int64_t tildeLinesEnd_ = 0;
   std::vector<std::string> groups_;
   std::unordered_map<std::string, std::size_t> byName_;  // upper-case name -> its first row
   std::string fileName_;

@@ -5,6 +5,7 @@
 
 #include <tuple>
 
+#include "checks/family.h"
 #include "las/line_source.h"
 #include "support/las_fixture.h"
 
@@ -256,3 +257,62 @@ TEST(Directory, FirstLetterDecidesTheSectionBeforeVersionThree) {
 }
 
 }  // namespace
+
+namespace tilde_lines {
+
+using korrivan::checks::scanTildeLinesV2;
+using korrivan::checks::scanTildeLinesV3;
+
+// The tilde-line checks read the lines the directory met while it was built
+// instead of searching the file again; they must find what a search finds.
+std::string withDirectory(const std::string& file, float version) {
+  SectionDirectory d;
+  d.build(file, version);
+  return std::string(version == 3.0f ? scanTildeLinesV3(file, &d).text.text() : scanTildeLinesV2(file, &d).text.text());
+}
+std::string bySearch(const std::string& file, float version) {
+  return std::string(version == 3.0f ? scanTildeLinesV3(file).text.text() : scanTildeLinesV2(file).text.text());
+}
+
+TEST(TildeLines, TheDirectorysLinesGiveWhatASearchGives) {
+  ScratchDir dir;
+  const std::string file = dir.writeLas(
+      "t.las", {"~Version", " VERS. 2.0 : v", "~well", "# ~comment", " STRT.M 1 : x ~ y", "~", "~ Curve", " DEPT.M : d",
+                "~A", "1 ~"});
+  for (const float version : {2.0f, 3.0f}) {
+    const std::string found = bySearch(file, version);
+    EXPECT_NE(found, "") << version;
+    EXPECT_EQ(withDirectory(file, version), found) << version;
+  }
+}
+
+TEST(TildeLines, LinesBeyondWhatTheDirectoryKeepsAreSearched) {
+  ScratchDir dir;
+  // More tilde lines than the directory keeps (comments: no finding in 3.0),
+  // then more titles than it lists; a finding after each.
+  std::string manyTildes = "~Version\r\n VERS. 3.0 : v\r\n";
+  for (std::size_t i = 0; i <= SectionDirectory::kMaxTildeLines; ++i) manyTildes += "# ~\r\n";
+  manyTildes += "x ~ after the kept lines\r\n";
+  std::string manyTitles = "~Version\r\n VERS. 3.0 : v\r\n";
+  for (std::size_t i = 0; i <= SectionDirectory::kMaxSections; ++i) manyTitles += "~T" + std::to_string(i) + "\r\n";
+  manyTitles += "x ~ after the listed titles\r\n";
+  for (const std::string& text : {manyTildes, manyTitles}) {
+    const std::string file = dir.write("many.las", text);
+    const std::string found = bySearch(file, 3.0f);
+    EXPECT_NE(found.find("x ~ after the"), std::string::npos);
+    EXPECT_EQ(withDirectory(file, 3.0f), found);
+  }
+}
+
+TEST(TildeLines, AFileChangedSinceTheDirectoryWasBuiltIsSearchedAgain) {
+  ScratchDir dir;
+  const std::string file = dir.writeLas("t.las", {"~Version", " VERS. 2.0 : v", "~A", "1"});
+  SectionDirectory d;
+  d.build(file, 2.0f);
+  dir.writeLas("t.las", {"~Version", " VERS. 2.0 : v", "x ~ added later", "~A", "1"});
+  EXPECT_FALSE(d.describesFile(file));
+  EXPECT_EQ(std::string(scanTildeLinesV2(file, &d).text.text()), bySearch(file, 2.0f));
+  EXPECT_NE(bySearch(file, 2.0f).find("added later"), std::string::npos);
+}
+
+}  // namespace tilde_lines
