@@ -1,6 +1,15 @@
 #include "las/section_directory.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <exception>
+#include <functional>
+#include <thread>
 
 #include <new>
 #include <unordered_map>
@@ -126,6 +135,113 @@ void SectionDirectory::numberTitleLines(LineSource& src) {
   }
 }
 
+namespace {
+
+// The tildes of one part of a file: their offsets in file order, at most one
+// per line within a block (the search goes on after the next CR).
+struct TildeHits {
+  std::int64_t from = 0, to = 0;
+  std::vector<std::int64_t> offsets;
+  std::int64_t searchedTo = 0;  // the offsets cover [from, searchedTo)
+  std::exception_ptr failure;
+};
+
+constexpr std::size_t kMaxHitsPerPart = 1u << 15;
+
+void findTildes(const std::string& fileName, TildeHits& part) {
+  part.searchedTo = part.from;
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return;
+  try {
+    part.offsets.reserve(kMaxHitsPerPart);
+    std::vector<char> buffer(LineSource::kBlockSize);
+    for (std::int64_t at = part.from; at < part.to;) {
+      const auto want = static_cast<std::size_t>(std::min<std::int64_t>(part.to - at, LineSource::kBlockSize));
+      const ssize_t n = ::pread(fd, buffer.data(), want, at);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      const char *p = buffer.data(), *end = p + n;
+      while (const void* hit = std::memchr(p, '~', static_cast<std::size_t>(end - p))) {
+        const char* tilde = static_cast<const char*>(hit);
+        if (part.offsets.size() == kMaxHitsPerPart) {
+          part.searchedTo = at + (tilde - buffer.data());
+          ::close(fd);
+          return;
+        }
+        part.offsets.push_back(at + (tilde - buffer.data()));
+        const void* cr = std::memchr(tilde, '\r', static_cast<std::size_t>(end - tilde));
+        p = cr ? static_cast<const char*>(cr) + 1 : end;
+      }
+      at += n;
+      part.searchedTo = at;
+    }
+  } catch (...) {
+    part.failure = std::current_exception();
+  }
+  ::close(fd);
+}
+
+// The rest [from, to) of a file searched for tildes by that many threads.
+std::vector<TildeHits> findTildesSpread(const std::string& fileName, std::int64_t from, std::int64_t to, int threads) {
+  std::vector<TildeHits> parts(static_cast<std::size_t>(threads));
+  const std::int64_t size = (to - from + threads - 1) / threads;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    parts[i].from = std::min(to, from + static_cast<std::int64_t>(i) * size);
+    parts[i].to = std::min(to, parts[i].from + size);
+  }
+  std::vector<std::thread> helpers;
+  for (std::size_t i = 1; i < parts.size(); ++i) helpers.emplace_back(findTildes, std::cref(fileName), std::ref(parts[i]));
+  findTildes(fileName, parts[0]);
+  for (std::thread& t : helpers) t.join();
+  return parts;
+}
+
+// The start of the line that holds offset `at`, which lies at or after the
+// line start `floor`: after the last CR before it (and a LF right after that).
+std::int64_t lineStartOf(LineSource& src, std::int64_t at, std::int64_t floor) {
+  constexpr std::int64_t kStep = 64 << 10;
+  for (std::int64_t end = at; end > floor;) {
+    const std::int64_t begin = std::max(floor, end - kStep);
+    const std::string block = src.readAt(begin, static_cast<std::size_t>(end - begin));
+    const std::size_t cr = block.rfind('\r');
+    if (cr != std::string::npos) {
+      std::int64_t start = begin + static_cast<std::int64_t>(cr) + 1;
+      if (start == at) return start;
+      const std::string next = cr + 1 < block.size() ? block.substr(cr + 1, 1) : src.readAt(start, 1);
+      return next == "\n" ? start + 1 : start;
+    }
+    end = begin;
+  }
+  return floor;
+}
+
+}  // namespace
+
+bool SectionDirectory::takeTildeLine(std::string_view line, const LineSource& src, float version) {
+  if (tildeLinesEnd_ < 0) {
+    tildeLineStarts_.push_back(src.lineStart());
+    if (tildeLineStarts_.size() == kMaxTildeLines) tildeLinesEnd_ = src.position();
+  }
+  std::size_t first = line.find_first_not_of(' ');
+  if (first == std::string_view::npos || line[first] != '~') return true;
+  TitleParts title = parseSectionTitle(line);
+  if (title.name.empty()) return true;
+  SectionRow row;
+  row.name = std::move(title.name);
+  row.association = std::move(title.association);
+  row.nameLength = title.nameLength;
+  row.start = src.position();
+  row.titleStart = src.lineStart();
+  SectionIndex split = splitSectionIndex(row.name);
+  row.index = split.index;
+  row.baseName = std::move(split.baseName);
+  if (version == 3.0f && iequals(row.name, "ASCII") && trimSpaces(row.association).empty()) row.association = "Curve";
+  rows_.push_back(std::move(row));
+  if (rows_.size() < kMaxSections) return true;
+  if (tildeLinesEnd_ < 0) tildeLinesEnd_ = src.position();
+  return false;
+}
+
 bool SectionDirectory::scan(const std::string& fileName, float version) {
   if (!base::fileExists(fileName)) return false;
   try {
@@ -133,32 +249,36 @@ bool SectionDirectory::scan(const std::string& fileName, float version) {
     fileSize_ = src.fileSize();
     std::string_view line;
     tildeLinesEnd_ = -1;
-    while (src.nextContaining('~', line)) {
-      if (tildeLinesEnd_ < 0) {
-        tildeLineStarts_.push_back(src.lineStart());
-        if (tildeLineStarts_.size() == kMaxTildeLines) tildeLinesEnd_ = src.position();
+    bool full = false, searchedAll = false;
+    while (!full && src.nextContaining('~', line)) {
+      full = !takeTildeLine(line, src, version);
+      // Past the first data section the rest of a long file is searched by
+      // several threads; the lines holding their tildes are then read one by
+      // one, as the search above would have met them.
+      const std::int64_t rest = fileSize_ - src.position();
+      if (full || searchThreads_ < 2 || rest <= spreadFrom_ || rows_.empty() ||
+          sectionKindOf(rows_.back().name, version) != SectionKind::Data || rows_.back().start != src.position())
+        continue;
+      searchedAll = true;
+      for (const TildeHits& part : findTildesSpread(fileName, src.position(), fileSize_, searchThreads_)) {
+        if (part.failure) std::rethrow_exception(part.failure);
+        for (const std::int64_t tilde : part.offsets) {
+          if (full || tilde < src.position()) continue;
+          src.seek(lineStartOf(src, tilde, src.position()));
+          if (!src.next(line)) break;
+          full = !takeTildeLine(line, src, version);
+        }
+        // A part with more tildes than it keeps, or one that could not be
+        // read to its end: the search goes on from here, line by line.
+        if (part.searchedTo < part.to) {
+          searchedAll = false;
+          break;
+        }
       }
-      std::size_t first = line.find_first_not_of(' ');
-      if (first == std::string_view::npos || line[first] != '~') continue;
-      TitleParts title = parseSectionTitle(line);
-      if (title.name.empty()) continue;
-      SectionRow row;
-      row.name = std::move(title.name);
-      row.association = std::move(title.association);
-      row.nameLength = title.nameLength;
-      row.start = src.position();
-      row.titleStart = src.lineStart();
-      SectionIndex split = splitSectionIndex(row.name);
-      row.index = split.index;
-      row.baseName = std::move(split.baseName);
-      if (version == 3.0f && iequals(row.name, "ASCII") && trimSpaces(row.association).empty())
-        row.association = "Curve";
-      rows_.push_back(std::move(row));
-      if (rows_.size() == kMaxSections) {
-        if (tildeLinesEnd_ < 0) tildeLinesEnd_ = src.position();
-        break;
-      }
+      break;
     }
+    // Whatever the spread search left (nothing, unless a part stopped early).
+    while (!full && !searchedAll && src.nextContaining('~', line)) full = !takeTildeLine(line, src, version);
     numberTitleLines(src);
     return true;
   } catch (const std::bad_alloc&) {

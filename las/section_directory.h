@@ -72,6 +72,13 @@ public:
   // directory. `version` decides whether one-letter names count.
   void build(const std::string& fileName, float version);
 
+  // Past the first data section title, a rest of the file longer than
+  // `fromBytes` is searched for tildes by `threads` threads at once.
+  void spreadSearch(int threads, std::int64_t fromBytes) {
+    searchThreads_ = threads;
+    spreadFrom_ = fromBytes;
+  }
+
   // Remembers the file whose sections later lookups are about; the
   // directory is built on the first lookup.
   void setFile(const std::string& fileName, float version);
@@ -119,6 +126,9 @@ public:
 
 private:
   bool scan(const std::string& fileName, float version);
+  // Takes a line holding a tilde that the scan met; false once the
+  // directory is full.
+  bool takeTildeLine(std::string_view line, const LineSource& src, float version);
   void numberTitleLines(LineSource& src);
   bool isFresh(const std::string& fileName, float version) const;
 
@@ -132,6 +142,8 @@ private:
   std::int64_t fileSize_ = 0;
   std::int64_t builtMtimeNs_ = -1;
   bool built_ = false;
+  int searchThreads_ = 1;
+  std::int64_t spreadFrom_ = 64ll << 20;
 };
 
 // Header sections are small; a section body is read at most this far.

@@ -1,6 +1,7 @@
 #include "run/drivers.h"
 
 #include <cmath>
+#include <limits>
 
 #include "base/out_of_memory.h"
 #include "base/text_utils.h"
@@ -45,6 +46,9 @@ public:
     file.version = setup.version;
     file.doWrap = setup.doWrap;
     file.scanSettings = setup.dataScan;
+    // The threads that will scan the data sections search the rest of the file for titles first.
+    file.directory.spreadSearch(setup.dataScan.threadsFor(std::numeric_limits<std::int64_t>::max()),
+                                setup.dataScan.parallelFrom);
     RunHooks& hooks = setup.hooks;
     file.poll = [&hooks] { pollForCancel(hooks); };
   }

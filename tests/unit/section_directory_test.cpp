@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <tuple>
 
 #include "checks/family.h"
@@ -316,3 +317,63 @@ TEST(TildeLines, AFileChangedSinceTheDirectoryWasBuiltIsSearchedAgain) {
 }
 
 }  // namespace tilde_lines
+
+namespace spread_search {
+
+// Past the data section title, several threads search the rest of a long
+// file for tildes; the directory must be the one a single search builds.
+void expectSameDirectory(const std::string& file, float version, int threads) {
+  SectionDirectory one, spread;
+  one.build(file, version);
+  spread.spreadSearch(threads, 0);
+  spread.build(file, version);
+  ASSERT_EQ(spread.rows().size(), one.rows().size());
+  for (std::size_t i = 0; i < one.rows().size(); ++i) {
+    const SectionRow &a = one.rows()[i], &b = spread.rows()[i];
+    EXPECT_EQ(std::tie(b.name, b.association, b.start, b.titleStart, b.titleLine),
+              std::tie(a.name, a.association, a.start, a.titleStart, a.titleLine))
+        << i;
+  }
+  EXPECT_EQ(spread.tildeLineStarts(), one.tildeLineStarts());
+  EXPECT_EQ(spread.tildeLinesEnd(), one.tildeLinesEnd());
+}
+
+TEST(SpreadSearch, FindsWhatOneSearchFindsWherePartsSplitLines) {
+  ScratchDir dir;
+  std::mt19937 random(7);
+  const std::vector<std::string> pieces = {"1.0 2.0", "~", "x ~ y", "~Other", "~Log_Data[2]", "  ~Tops", "#~c", "\n",
+                                           "~~", "12345678901234567890", ""};
+  const std::vector<std::string> ends = {"\r\n", "\r", "\n\r\n", "\r\n\n"};
+  for (int round = 0; round < 200; ++round) {
+    std::string text = "~Version\r\n VERS. 2.0 : v\r\n~Curve\r\n DEPT.M : d\r\n~A\r\n";
+    const int lines = 1 + static_cast<int>(random() % 60);
+    for (int i = 0; i < lines; ++i)
+      text += pieces[random() % pieces.size()] + pieces[random() % pieces.size()] + ends[random() % ends.size()];
+    if (random() % 2) text.resize(text.size() - 1);
+    const std::string file = dir.write("r.las", text);
+    for (const int threads : {2, 3, 5}) {
+      expectSameDirectory(file, 2.0f, threads);
+      expectSameDirectory(file, 3.0f, threads);
+    }
+    if (HasFailure()) {
+      ADD_FAILURE() << "round " << round;
+      return;
+    }
+  }
+}
+
+TEST(SpreadSearch, MoreTildesThanAPartKeepsAndMoreTitlesThanTheDirectoryLists) {
+  ScratchDir dir;
+  std::string tildes = "~Version\r\n VERS. 2.0 : v\r\n~A\r\n";
+  for (int i = 0; i < 100000; ++i) tildes += "1 ~\r\n";
+  tildes += "~Other\r\n";
+  std::string titles = "~Version\r\n VERS. 3.0 : v\r\n~Log_Data\r\n";
+  for (std::size_t i = 0; i <= SectionDirectory::kMaxSections; ++i) titles += "~T" + std::to_string(i) + "\r\n1\r\n";
+  for (const std::string& text : {tildes, titles}) {
+    const std::string file = dir.write("many.las", text);
+    expectSameDirectory(file, 3.0f, 2);
+    expectSameDirectory(file, 2.0f, 4);
+  }
+}
+
+}  // namespace spread_search
