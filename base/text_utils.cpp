@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -221,6 +222,7 @@ bool isNumeric(std::string_view s) { return parseNumber(s).has_value(); }
 
 std::vector<std::string> splitAtEvery(std::string_view s, char delimiter) {
   std::vector<std::string> out;
+  out.reserve(1 + static_cast<std::size_t>(std::count(s.begin(), s.end(), delimiter)));
   std::size_t from = 0;
   for (;;) {
     std::size_t hit = s.find(delimiter, from);

@@ -17,6 +17,8 @@
 #include <map>
 #include <mutex>
 #include <thread>
+#include <unordered_map>
+#include <unordered_set>
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -66,6 +68,10 @@ std::int64_t SectionFacts::offsetOfLine(LineSource& source, std::int64_t index) 
 }
 
 const SectionFacts* DataFacts::section(std::int64_t start) const {
+  // The sections are gathered in file order: a binary search finds them.
+  const auto at = std::lower_bound(sections.begin(), sections.end(), start,
+                                   [](const SectionFacts& s, std::int64_t v) { return s.start < v; });
+  if (at != sections.end() && at->start == start) return &*at;
   for (const SectionFacts& s : sections)
     if (s.start == start) return &s;
   return nullptr;
@@ -1201,11 +1207,14 @@ private:
 
 // Where the section that begins at `row` ends at the latest: at the next
 // title line the directory lists.
-std::int64_t sectionBound(const SectionDirectory& directory, const SectionRow& row, std::int64_t fileSize) {
+// Where each section ends: at the title line of the next section, else at
+// the end of the file. Keyed by the section's start (the first row of that
+// start when several share it).
+std::unordered_map<std::int64_t, std::int64_t> sectionBounds(const SectionDirectory& directory) {
   const auto& rows = directory.rows();
-  for (std::size_t i = 0; i + 1 < rows.size(); ++i)
-    if (rows[i].start == row.start) return std::clamp(rows[i + 1].titleStart, row.start, fileSize);
-  return fileSize;
+  std::unordered_map<std::int64_t, std::int64_t> bounds;
+  for (std::size_t i = 0; i + 1 < rows.size(); ++i) bounds.emplace(rows[i].start, rows[i + 1].titleStart);
+  return bounds;
 }
 
 // One section of the pass: its parts and their merge.
@@ -1230,10 +1239,10 @@ public:
     const ScanBuffer scanner = bufferScanner(true);
     const IndexReader reader = indexReader(true);
     std::int64_t dataBytes = 0;
+    const std::unordered_map<std::int64_t, std::int64_t> bounds = sectionBounds(directory);
+    std::unordered_set<std::int64_t> starts;
     for (const SectionRow* row : rows) {
-      if (!row ||
-          std::any_of(sections_.begin(), sections_.end(), [&](const auto& s) { return s->job.start == row->start; }))
-        continue;
+      if (!row || !starts.insert(row->start).second) continue;
       auto& scan = *sections_.emplace_back(std::make_unique<SectionScan>());
       SectionJob& job = scan.job;
       job.fd = file_.fd();
@@ -1244,7 +1253,9 @@ public:
       job.step = row->start == plan_.stepSection;
       job.scanBuffer = scanner;
       job.readIndex = reader;
-      const std::int64_t bound = sectionBound(directory, *row, file_.size());
+      const auto next = bounds.find(row->start);
+      const std::int64_t bound =
+          next == bounds.end() ? file_.size() : std::clamp(next->second, row->start, file_.size());
       // The title line at the bound is scanned too: it ends the section.
       job.lastEnd = bound < file_.size() ? bound + 1 : file_.size();
       job.partBytes = std::max<std::int64_t>(settings.partBytes, 1);
@@ -1276,10 +1287,11 @@ public:
 private:
   std::int64_t window() const { return 2 * static_cast<std::int64_t>(threads_); }
 
+  // The section the part is of: the last one whose parts begin at or before it.
   SectionScan& sectionOf(std::int64_t part) {
-    std::size_t i = 0;
-    while (i + 1 < sections_.size() && sections_[i + 1]->firstPart <= part) ++i;
-    return *sections_[i];
+    auto after = std::upper_bound(sections_.begin() + 1, sections_.end(), part,
+                                  [](std::int64_t p, const auto& s) { return p < s->firstPart; });
+    return **(after - 1);
   }
 
   // The next part to scan, or -1: none left, the window is full, or the run

@@ -67,6 +67,24 @@ std::vector<std::string> splitDataFields(std::string_view line, char delimiter) 
   return splitFields(trimSpaces(line), std::string_view(&delimiter, 1));
 }
 
+namespace {
+
+// The number of fields splitDataFields gives for a line, without copying
+// them out (a hostile line holds millions); 0 when it gives one empty field.
+std::int64_t valuedFieldCount(std::string_view line, char delimiter) {
+  delimiter = effective(delimiter);
+  const bool quoted = line.find('"') != std::string_view::npos;
+  if (!quoted && delimiter != ' ')
+    return line.empty() ? 0 : 1 + static_cast<std::int64_t>(std::count(line.begin(), line.end(), delimiter));
+  const std::string_view t = trimSpaces(line);
+  const std::string_view separators(&delimiter, 1);
+  const auto n = static_cast<std::int64_t>(countFields(t, separators));
+  if (n != 1) return n;
+  return splitFields(t, separators).front().empty() ? 0 : 1;
+}
+
+}  // namespace
+
 bool readCurveDefinitions(CurveTable& table, const SectionDirectory& directory, std::string_view curveSectionName) {
   table.assign(1, CurveRow{});
   try {
@@ -225,12 +243,11 @@ WrapStructure detectWrapStructure(const DataReadContext& ctx, int channelHint, C
       if (t.empty() || t.front() == '#') continue;  // blank and comment lines hold no values
       if (t.front() == '~') break;                  // the next section's title ends the data
       poll(ctx);
-      std::vector<std::string> fields = splitDataFields(line, ctx.delimiter);
-      if (fields.size() > 1 || (fields.size() == 1 && !fields[0].empty())) {
+      const std::int64_t fields = valuedFieldCount(line, ctx.delimiter);
+      if (fields > 0) {
         stats.push_back(
-            {static_cast<std::int64_t>(fields.size()),
-             src.truncated() ? src.lineLength() : static_cast<std::int64_t>(trimTrailingSpaces(line).size())});
-        (fields.size() == 1 ? singles : multis) += 1;
+            {fields, src.truncated() ? src.lineLength() : static_cast<std::int64_t>(trimTrailingSpaces(line).size())});
+        (fields == 1 ? singles : multis) += 1;
       }
       if (multis > budget || singles >= 4) break;
     }

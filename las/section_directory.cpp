@@ -105,6 +105,7 @@ void SectionDirectory::setFile(const std::string& fileName, float version) {
   rows_.clear();
   tildeLineStarts_.clear();
   tildeLinesEnd_ = 0;
+  startsHash_ = 0;
   groups_.clear();
   byName_.clear();
   fileName_ = fileName;
@@ -321,6 +322,8 @@ void SectionDirectory::build(const std::string& fileName, float version) {
     if (known.insert(toUpper(prefix)).second) groups_.push_back(prefix);
   }
   for (std::size_t i = 0; i < rows_.size(); ++i) byName_.try_emplace(toUpper(rows_[i].name), i);
+  startsHash_ = 14695981039346656037ull;
+  for (const SectionRow& r : rows_) startsHash_ = (startsHash_ ^ static_cast<std::uint64_t>(r.start)) * 1099511628211ull;
 }
 
 bool SectionDirectory::locateMainSections(const std::string& fileName, float version) {

@@ -104,6 +104,8 @@ public:
 
   const std::vector<SectionRow>& rows() const { return rows_; }
   const std::vector<std::string>& groups() const { return groups_; }
+  // A hash of the sections' starts, to tell one layout of the file from another.
+  std::uint64_t startsHash() const { return startsHash_; }
   const std::string& fileName() const { return fileName_; }
   std::int64_t fileSize() const { return fileSize_; }
   bool empty() const { return rows_.empty(); }
@@ -135,6 +137,7 @@ private:
   std::vector<SectionRow> rows_;
   std::vector<std::int64_t> tildeLineStarts_;
   std::int64_t tildeLinesEnd_ = 0;
+  std::uint64_t startsHash_ = 0;
   std::vector<std::string> groups_;
   std::unordered_map<std::string, std::size_t> byName_;  // upper-case name -> its first row
   std::string fileName_;
