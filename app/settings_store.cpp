@@ -2,6 +2,7 @@
 
 #include <QSettings>
 
+#include "base/program_folders.h"
 #include "base/text_utils.h"
 
 namespace korrivan::app {
@@ -52,6 +53,20 @@ certify::Settings loadSettings() {
     s.doWrap = *doWrap;
   }
   return s;
+}
+
+certify::Session startingSession() {
+  certify::Session session;
+  session.programFolder = base::runningProgramFolder();
+  try {
+    certify::Settings settings = loadSettings();
+    session.lasFileName = settings.lasFile;
+    session.writeLog = settings.writeLog;
+    session.doWrap = settings.doWrap;
+  } catch (const std::exception&) {
+    session.writeLog = session.doWrap = false;
+  }
+  return session;
 }
 
 }  // namespace korrivan::app

@@ -19,6 +19,10 @@ void saveSettings(const certify::Settings& settings);
 // Writes lasFile alone (after the user picks a file to certify).
 void saveLasFileSetting(const std::string& lasFile);
 
+// The session a program starts with: the running program's folder and the
+// stored settings (both options off when they cannot be read).
+certify::Session startingSession();
+
 // The stored text of an option: "-1" on, " 0" off.
 std::string optionText(bool on);
 

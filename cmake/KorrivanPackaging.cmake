@@ -42,6 +42,9 @@ add_custom_target(korrivan_packaging_files ALL DEPENDS ${korrivan_packaged_files
 
 # The program, its help and documents.
 install(TARGETS korrivan RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET korrivan-window)
+  install(TARGETS korrivan-window RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/korrivan)
+endif()
 install(FILES ${KORRIVAN_DOCUMENT_SOURCES} DESTINATION ${KORRIVAN_DATA_DIR})
 if(KORRIVAN_HAVE_LAS3_PDF)
   install(FILES "${KORRIVAN_LAS3_PDF}" DESTINATION ${KORRIVAN_DATA_DIR})

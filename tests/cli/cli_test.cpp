@@ -63,9 +63,13 @@ TEST(CommandLine, CertifiesAGoodFileAndLogsTheCommandLine) {
 TEST(CommandLine, EmptyCommandLineCertifiesNothing) {
   ScratchDir dir;
   Program program(dir);
-  // The window build says there is no display to open the window on.
+  // The window program, handed over to, says there is no display to open the window on.
   EXPECT_EQ(program.run({}), KORRIVAN_GUI ? 1 : 0);
+  EXPECT_EQ(program.run({"--window", "well.las"}), KORRIVAN_GUI ? 1 : 0);
   EXPECT_FALSE(fs::exists(dir.path() / "bin" / "command.log"));
+  // Without a window program beside it, korrivan says so and ends.
+  fs::remove(dir.path() / "bin" / "korrivan-window");
+  EXPECT_EQ(program.run({}), 0);
 }
 
 TEST(CommandLine, ValidationMessages) {

@@ -42,7 +42,7 @@ check "Depends computed (libc6, Qt)" grep -q 'libc6 (>=' <<<"$depends"
 check "Depends names the Qt core library" grep -q 'libqt6core6' <<<"$depends"
 
 # 2. The files where a desktop and man expect them.
-for f in usr/bin/korrivan \
+for f in usr/bin/korrivan usr/libexec/korrivan/korrivan-window \
          usr/share/korrivan/korrivan.html usr/share/korrivan/las12_standards.txt usr/share/korrivan/las20_standards.txt \
          usr/share/applications/korrivan.desktop usr/share/mime/packages/korrivan.xml \
          usr/share/metainfo/org.korrivan.Korrivan.metainfo.xml \
@@ -151,6 +151,9 @@ state_log="$XDG_STATE_HOME/korrivan/command.log"
 # $XDG_STATE_HOME/korrivan and nothing beside the executable, even where it could.
 check "command.log lands in the state folder" grep -q '^Command line :' "$state_log"
 check "nothing is written beside the executable" diff "$tmp/bin-before" <(ls -A "$root/usr/bin")
+# Without arguments korrivan hands over to the window program, which finds no display here.
+check "korrivan without arguments starts the window program" \
+  bash -c 'env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$1" 2>&1 | grep -q "no display to open the main window"' _ "$korrivan"
 
 echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]

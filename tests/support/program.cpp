@@ -8,17 +8,31 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <string_view>
 
 namespace fs = std::filesystem;
 
 namespace korrivan::test {
 
+namespace {
+
+// The program `from`, hard-linked (else copied) to `to`.
+void placeProgram(const fs::path& from, const fs::path& to) {
+  std::error_code ec;
+  fs::create_hard_link(from, to, ec);
+  if (ec) fs::copy_file(from, to, fs::copy_options::overwrite_existing);
+}
+
+}  // namespace
+
+// The program runs from a folder of its own, with the window program beside
+// it as in the build folder.
 Program::Program(const ScratchDir& dir) : dir_(dir) {
   fs::create_directories(dir.path() / "bin");
   exe_ = dir.path() / "bin" / "korrivan";
-  std::error_code ec;
-  fs::create_hard_link(KORRIVAN_EXE, exe_, ec);
-  if (ec) fs::copy_file(KORRIVAN_EXE, exe_, fs::copy_options::overwrite_existing);
+  placeProgram(KORRIVAN_EXE, exe_);
+  if (std::string_view(KORRIVAN_WINDOW_EXE).size() > 0)
+    placeProgram(KORRIVAN_WINDOW_EXE, dir.path() / "bin" / "korrivan-window");
 }
 
 pid_t Program::start(const std::vector<std::string>& args, const RunOptions& options) const {
