@@ -19,29 +19,11 @@
 #include "content/section_import_window.h"
 #include "content/spec_grid.h"
 #include "content/tab_strip.h"
+#include "tests/support/screen_grab.h"
 
 using namespace korrivan;
-
-namespace {
-
-void settle() {
-  for (int i = 0; i < 20; ++i) {
-    QCoreApplication::processEvents();
-    QTimer wait;
-    wait.setSingleShot(true);
-    wait.start(25);
-    while (wait.isActive()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  }
-}
-
-bool grab(QWidget* window, const QString& path) {
-  const QRect area = window->frameGeometry();
-  const QPixmap shot = window->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
-  std::printf("%s %dx%d\n", qPrintable(path), shot.width(), shot.height());
-  return shot.save(path);
-}
-
-}  // namespace
+using test::grab;
+using test::settle;
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

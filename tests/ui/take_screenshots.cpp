@@ -19,27 +19,13 @@
 #include "ui/qt_run_hooks.h"
 #include "ui/results_view.h"
 #include "ui/splash.h"
+#include "tests/support/screen_grab.h"
 
 using namespace korrivan;
+using test::grab;
+using test::settle;
 
 namespace {
-
-void settle() {
-  for (int i = 0; i < 20; ++i) {
-    QCoreApplication::processEvents();
-    QTimer wait;
-    wait.setSingleShot(true);
-    wait.start(25);
-    while (wait.isActive()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  }
-}
-
-bool grab(QWidget* window, const QString& path) {
-  const QRect area = window->frameGeometry();
-  const QPixmap shot = window->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
-  std::printf("%s %dx%d\n", qPrintable(path), shot.width(), shot.height());
-  return shot.save(path);
-}
 
 // Selects the first check row whose key is `key` and moves the grid there.
 void selectCheck(ui::MainWindow& window, const QString& key) {
