@@ -96,6 +96,7 @@ void certifyAndSettle(FileResult& result, const std::string& reportRefusal, cons
   certify::SilentHooks hooks;
   const Certification c = run::certifyFile(result.path, options, hooks);
   result.version = versionText(c);
+  result.notLasReason = c.notLasReason;
 
   if (c.end != CertifyEnd::Completed && c.end != CertifyEnd::PreCheckFailed) {
     std::string message = run::settleBatchCertification(log, c, "", hooks);

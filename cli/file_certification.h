@@ -40,6 +40,9 @@ struct FileResult {
   std::string reasonCode;  // not certified: why, as a word ("version-unsupported")
   std::string reasonText;  // not certified: the message of the command log
   std::optional<FirstFailure> firstFailure;
+  // Why the file is no LAS well log at all, in plain words ("UTF-16 text");
+  // "" for other files.
+  std::string notLasReason;
   std::vector<run::GroupResult> groups;  // the groups the report lists, in order
   std::string reportPath;                // the report written ("" when none)
   std::string reportError;               // why the report asked for was not written

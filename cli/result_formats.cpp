@@ -80,6 +80,7 @@ std::string jsonLine(const FileResult& r) {
   } else {
     out["first_failure"] = nullptr;
   }
+  if (!r.notLasReason.empty()) out["not_las"] = r.notLasReason;
   Json groups = Json::array();
   for (const run::GroupResult& g : r.groups) {
     Json checks = Json::array();
@@ -131,6 +132,7 @@ std::string textLine(const FileResult& r) {
       break;
     case Verdict::NotCertified: line += "NOT CERTIFIED: " + base::printableName(r.reasonText); break;
   }
+  if (!r.notLasReason.empty()) line += " (" + r.notLasReason + ")";
   if (!r.reportError.empty()) line += " [no report: " + base::printableName(r.reportError) + "]";
   return line + "\n";
 }

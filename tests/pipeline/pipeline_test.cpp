@@ -293,6 +293,28 @@ TEST(PipelineRepair, ReadOnlyUnlessAskedAndSaysWhatItWouldWrite) {
   EXPECT_EQ(repaired.records().at(0)["result"], "passed");
 }
 
+// Files that are no LAS well log at all keep their report's verdict; the
+// record and the text line add the plain reason.
+TEST(PipelineNotLas, SaysWhyAFileIsNoWellLog) {
+  ScratchDir dir;
+  Cli cli(dir);
+  const std::string lidar = dir.write("cloud.las", std::string("LASF\0\0\0\0", 8) + std::string(300, '\x01'));
+  const std::string utf16 = dir.write("wide.las", std::string("\xFF\xFE~\0V\0\r\0\n\0", 10));
+  const std::string bom = dir.write("bom.las", "\xEF\xBB\xBF~Version\r\n VERS. 2.0 : v\r\n");
+  const std::string plain = writeLasAt(dir, "plain.las", good20());
+  CliResult lines = cli.run({"certify", lidar, utf16, bom, plain, "--format", "jsonl", "--jobs", "1"});
+  const std::vector<json> records = lines.records();
+  ASSERT_EQ(records.size(), 4u);
+  EXPECT_EQ(records[0]["not_las"], "LiDAR point cloud, not a well log");
+  EXPECT_EQ(records[1]["not_las"], "UTF-16 text");
+  EXPECT_EQ(records[2]["not_las"], "UTF-8 byte-order mark before the first section");
+  EXPECT_FALSE(records[3].contains("not_las"));
+  const json schema = loadSchema();
+  for (const auto& r : records) EXPECT_EQ(korrivan::test::schemaViolation(r, schema), "");
+  CliResult text = cli.run({"certify", lidar, "--format", "text"});
+  EXPECT_NE(text.out.find("(LiDAR point cloud, not a well log)\n"), std::string::npos) << text.out;
+}
+
 TEST(PipelineShards, EveryFileInExactlyOneShardWhereverTheArchiveIsMounted) {
   ScratchDir dir;
   Cli cli(dir);
