@@ -194,9 +194,7 @@ std::vector<las::LasLineParts> combinedHeaderTable(const FileView& file) {
   std::vector<las::LasLineParts> rows(1);
   std::int64_t bytes = 0;
   for (const las::SectionRow& s : file.directory.rows()) {
-    if (s.kind != las::SectionKind::Header && s.kind != las::SectionKind::Definition &&
-        s.kind != las::SectionKind::Parameter)
-      continue;
+    if (!las::holdsParameterLines(s.kind)) continue;
     las::ParsedSection section;
     las::parseSection(file.directory, section, s.name, file.lineRules());
     bytes += section.textBytes;

@@ -53,9 +53,7 @@ std::vector<CutSection> cutHeaderSections(const FileView& file) {
   std::size_t rows = 0;
   std::int64_t bytes = 0;
   for (const las::SectionRow& s : file.directory.rows()) {
-    if (s.kind != las::SectionKind::Header && s.kind != las::SectionKind::Definition &&
-        s.kind != las::SectionKind::Parameter)
-      continue;
+    if (!las::holdsParameterLines(s.kind)) continue;
     las::ParsedSection section;
     las::parseSection(file.directory, section, s.name, file.lineRules());
     if (section.cut) cuts.push_back({s.name, section.cutAtLine, false});

@@ -61,6 +61,11 @@ bool namesSection(std::string_view name, std::string_view longName, float versio
 // The kind of a section name for a file of the given version.
 SectionKind sectionKindOf(std::string_view name, float version);
 
+// Whether sections of that kind hold parameter lines (MNEM.UNIT VALUE : DESCRIPTION).
+inline bool holdsParameterLines(SectionKind kind) {
+  return kind == SectionKind::Header || kind == SectionKind::Definition || kind == SectionKind::Parameter;
+}
+
 class SectionDirectory {
 public:
   // A LAS file has a few dozen sections; a file with more title lines than
