@@ -9,6 +9,7 @@
 #include <cstring>
 #include <exception>
 #include <functional>
+#include <system_error>
 #include <thread>
 
 #include <new>
@@ -191,7 +192,14 @@ std::vector<TildeHits> findTildesSpread(const std::string& fileName, std::int64_
     parts[i].to = std::min(to, parts[i].from + size);
   }
   std::vector<std::thread> helpers;
-  for (std::size_t i = 1; i < parts.size(); ++i) helpers.emplace_back(findTildes, std::cref(fileName), std::ref(parts[i]));
+  helpers.reserve(parts.size());
+  for (std::size_t i = 1; i < parts.size(); ++i) {
+    try {
+      helpers.emplace_back(findTildes, std::cref(fileName), std::ref(parts[i]));
+    } catch (const std::system_error&) {
+      findTildes(fileName, parts[i]);  // no thread to be had: this one searches it
+    }
+  }
   findTildes(fileName, parts[0]);
   for (std::thread& t : helpers) t.join();
   return parts;
