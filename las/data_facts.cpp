@@ -504,6 +504,7 @@ struct PartControl {
 
 constexpr std::size_t kBufferBytes = 512u << 10;
 constexpr std::size_t kBufferSlack = 64;  // the mask loop reads whole 64-byte blocks
+constexpr std::size_t kFirstRead = std::min<std::size_t>(kBufferBytes, 8u << 10);
 
 std::size_t readFully(int fd, char* into, std::size_t count, std::int64_t offset) {
   std::size_t got = 0;
@@ -955,13 +956,20 @@ ScanBuffer bufferScanner(bool allowWide) {
 void PartScanner::scan(std::int64_t begin, std::vector<char>& buffer, const PartControl& control) {
   f_.begin = begin;
   std::int64_t pos = begin;
+  // Reads start small and grow, so that a short section (a file may hold
+  // thousands) costs what it holds, not a whole buffer.
+  std::size_t want = kFirstRead;
   for (;;) {
     if (control.stop->load(std::memory_order_relaxed)) throw PartStopped{};
-    const std::size_t n = readFully(job_.fd, buffer.data(), kBufferBytes, pos);
+    const std::size_t n = readFully(job_.fd, buffer.data(), want, pos);
     if (n == 0) break;
-    const bool atEnd = n < kBufferBytes;
+    const bool atEnd = n < want;
     base_ = pos;
     const std::size_t used = job_.scanBuffer(buffer.data(), n, atEnd, *this);
+    const std::size_t read = want;
+    want = std::min(kBufferBytes, 4 * want);
+    // No whole line in a small read: read more before taking it for a long line.
+    if (used == 0 && !stopped_ && !atEnd && read < kBufferBytes) continue;
     std::int64_t next = pos + static_cast<std::int64_t>(used);
     if (used == 0 && !stopped_) next = readLongLine(pos);
     control.scanned->fetch_add(next - pos, std::memory_order_relaxed);
