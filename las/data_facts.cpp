@@ -445,6 +445,9 @@ struct RecordPart {
 struct PartFacts {
   std::int64_t begin = -1;  // offset of its first line; -1: it holds no line
   std::int64_t lines = 0;
+  // Line starts met between two buffers, with their local index: places to
+  // read on from without walking the part from its beginning.
+  std::vector<std::pair<std::int64_t, std::int64_t>> checkpoints;
   bool endedAtTitle = false;
   LocalLine title;
 
@@ -975,8 +978,9 @@ void PartScanner::scan(std::int64_t begin, std::vector<char>& buffer, const Part
     control.scanned->fetch_add(next - pos, std::memory_order_relaxed);
     if (*control.afterBuffer) (*control.afterBuffer)();
     if (f_.step.size() > 1 && depthPhase_ < 0 && control.dataLinesBefore) learnDepthPhase(control.dataLinesBefore());
-    pos = next;
     if (stopped_ || (atEnd && used == n)) break;
+    if (next != pos) f_.checkpoints.emplace_back(next, f_.lines);
+    pos = next;
   }
 }
 
@@ -1015,6 +1019,7 @@ public:
   // Adds the next part; the merged notables ask no more once full.
   void add(PartFacts&& part, std::atomic<bool>& notablesFull) {
     if (part.begin >= 0) s_.checkpoints.emplace_back(part.begin, lines_);
+    for (const auto& [offset, index] : part.checkpoints) s_.checkpoints.emplace_back(offset, lines_ + index);
     mergeNotables(part, notablesFull);
     mergeDataLines(part);
     if (s_.step) mergeStep(part);

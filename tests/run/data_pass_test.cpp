@@ -156,6 +156,30 @@ TEST(DataPass, ADefectOnAnyDataLineGetsTheReportOfTheFamiliesOwnWalks) {
     EXPECT_TRUE(seen.count(id)) << id;
 }
 
+// A data section read in many buffers: the ~ASCII walk starts from the line
+// start the pass met nearest before the first record it must read, which
+// lies at the section's end or at a defect deep in the section.
+TEST(DataPass, ADefectDeepInALongSectionGetsTheReportOfTheFamiliesOwnWalks) {
+  ScratchDir dir;
+  const std::string original = (dir.path() / "original.las").string();
+  for (const bench::LasKind kind : {bench::LasKind::V20Unwrapped, bench::LasKind::V20Wrapped}) {
+    bench::generateLas(original, kind, 700000);
+    const std::vector<std::string> lines = test::splitCrLf(test::readFile(original));
+    const std::size_t last = lines.size() - 1;
+    for (const Defect& defect : kDefects) {
+      if (std::string_view(defect.name) != "extra value" && std::string_view(defect.name) != "quoted value") continue;
+      for (std::size_t at : {last / 3, last / 2 + 1, last - 4, last}) {
+        std::vector<std::string> changed = lines;
+        changed[at] = defect.apply(lines[at], ' ');
+        const std::string file = dir.writeLas("changed.las", changed);
+        const std::string what = std::string(defect.name) + " at line " + std::to_string(at + 1);
+        EXPECT_NE(expectSameOutcomes(file, true, what).find("7"), std::string::npos);
+      }
+    }
+    expectSameOutcomes(original, true, "no defect");
+  }
+}
+
 // A NULL STOP is repaired before the ~ASCII checks: the pass reads the
 // rewritten file again.
 TEST(DataPass, AfterTheStopRepairTheFactsAreThoseOfTheRewrittenFile) {
