@@ -48,7 +48,7 @@ bool testFileSpec(const std::string& name) {
   } else if (errno != ENOENT) {
     return false;
   }
-  return canCreateIn(posixFolderOf(target), "Test for good file spec\r\n");
+  return canCreateIn(posixFolderOf(target), "Test for good file contentSpec\r\n");
 }
 
 std::string printableName(std::string_view name) {

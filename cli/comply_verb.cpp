@@ -1,12 +1,12 @@
 #include "cli/comply_verb.h"
 
 #include <CLI/CLI.hpp>
-#include <iostream>
-#include <memory>
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <iostream>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -16,7 +16,7 @@
 #include "base/text_utils.h"
 #include "cli/verbs.h"
 #include "compliance/compliance_check.h"
-#include "compliance/spec_file.h"
+#include "compliance/content_spec_file.h"
 
 namespace korrivan::cli {
 
@@ -41,10 +41,10 @@ void writeText(std::ostream& out, const ComplianceResult& r) {
   if (r.unlistedFindings > 0) out << "  ... " << r.unlistedFindings << " further findings not listed\n";
 }
 
-void writeJson(std::ostream& out, const std::string& specFile, const ComplianceResult& r) {
+void writeJson(std::ostream& out, const std::string& contentSpecFile, const ComplianceResult& r) {
   nlohmann::json j;
   j["path"] = r.lasFileName;
-  j["spec"] = specFile;
+  j["content_spec"] = contentSpecFile;
   j["version"] = versionOf(r);
   j["result"] = compliance::verdictText(r.verdict);
   if (r.verdict == ComplianceVerdict::NotTested) j["reason"] = r.error;
@@ -57,7 +57,7 @@ void writeJson(std::ostream& out, const std::string& specFile, const ComplianceR
     fj["message"] = f.finding.message;
     fj["line"] = f.finding.line;
     fj["lineText"] = f.finding.lineText;
-    fj["specLine"] = f.specLine;
+    fj["contentSpecLine"] = f.contentSpecLine;
     j["findings"].push_back(std::move(fj));
   }
   j["unlistedFindings"] = r.unlistedFindings;
@@ -83,14 +83,15 @@ void writeCsv(std::ostream& out, const ComplianceResult& r) {
 // Tests the files on `jobs` threads and hands each result to `emit` in
 // input order, as soon as it and all before it are done.
 template <typename Emit>
-void testInOrder(const compliance::ContentSpec& spec, const std::vector<std::string>& files, unsigned jobs, Emit emit) {
+void testInOrder(const compliance::ContentSpec& contentSpec, const std::vector<std::string>& files, unsigned jobs,
+                 Emit emit) {
   std::vector<std::optional<ComplianceResult>> results(files.size());
   std::mutex mutex;
   std::condition_variable done;
   std::atomic<std::size_t> next{0};
   auto work = [&] {
     for (std::size_t i = next++; i < files.size(); i = next++) {
-      ComplianceResult r = compliance::testCompliance(spec, files[i]);
+      ComplianceResult r = compliance::testCompliance(contentSpec, files[i]);
       std::lock_guard<std::mutex> lock(mutex);
       results[i] = std::move(r);
       done.notify_all();
@@ -114,7 +115,7 @@ void testInOrder(const compliance::ContentSpec& spec, const std::vector<std::str
 
 CLI::App* addComplyVerb(CLI::App& app, ComplyOptions& options) {
   CLI::App* verb = app.add_subcommand("comply", "Test LAS files against a content specification");
-  verb->add_option("SPEC", options.specFile, "Content specification file (.def)")->required();
+  verb->add_option("CONTENT_SPEC", options.contentSpecFile, "Content specification file (.def)")->required();
   verb->add_option("FILE", options.lasFiles, "LAS files to test")->required();
   const std::map<std::string, ComplyFormat> formats{
       {"text", ComplyFormat::Text}, {"jsonl", ComplyFormat::JsonLines}, {"csv", ComplyFormat::Csv}};
@@ -126,16 +127,17 @@ CLI::App* addComplyVerb(CLI::App& app, ComplyOptions& options) {
 }
 
 int runComply(const ComplyOptions& options, std::ostream& out, std::ostream& err) {
-  const compliance::SpecFileReading spec = compliance::readContentSpecFile(options.specFile);
-  if (!spec.ok()) {
-    for (const compliance::SpecFileError& e : spec.errors)
-      err << "korrivan-cli comply: " << (e.line > 0 ? options.specFile + ": " : std::string()) << e.text() << '\n';
+  const compliance::ContentSpecReading contentSpec = compliance::readContentSpecFile(options.contentSpecFile);
+  if (!contentSpec.ok()) {
+    for (const compliance::ContentSpecError& e : contentSpec.errors)
+      err << "korrivan-cli comply: " << (e.line > 0 ? options.contentSpecFile + ": " : std::string()) << e.text()
+          << '\n';
     return 2;
   }
   const unsigned jobs = options.jobs > 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
   std::size_t complying = 0, failing = 0, untested = 0;
   if (options.format == ComplyFormat::Csv) out << "path,version,result,findings,first_line,first_finding\n";
-  testInOrder(spec.spec, options.lasFiles, jobs, [&](const ComplianceResult& r) {
+  testInOrder(contentSpec.contentSpec, options.lasFiles, jobs, [&](const ComplianceResult& r) {
     switch (r.verdict) {
       case ComplianceVerdict::Complies: ++complying; break;
       case ComplianceVerdict::DoesNotComply: ++failing; break;
@@ -143,7 +145,7 @@ int runComply(const ComplyOptions& options, std::ostream& out, std::ostream& err
     }
     switch (options.format) {
       case ComplyFormat::Text: writeText(out, r); break;
-      case ComplyFormat::JsonLines: writeJson(out, options.specFile, r); break;
+      case ComplyFormat::JsonLines: writeJson(out, options.contentSpecFile, r); break;
       case ComplyFormat::Csv: writeCsv(out, r); break;
     }
     out.flush();

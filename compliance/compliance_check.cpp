@@ -52,22 +52,22 @@ char delimiterOf(las::SectionDirectory& directory, float version) {
 
 class Checker {
 public:
-  Checker(const ContentSpec& spec, las::SectionDirectory& directory, float version, char delimiter,
+  Checker(const ContentSpec& contentSpec, las::SectionDirectory& directory, float version, char delimiter,
           ComplianceResult& result)
-      : spec_(spec), directory_(directory), version_(version), delimiter_(delimiter), result_(result) {}
+      : contentSpec_(contentSpec), directory_(directory), version_(version), delimiter_(delimiter), result_(result) {}
 
   void run() {
-    std::vector<std::string> sections = spec_.sectionNames();
-    for (const SpecRow& row : spec_.rows)
+    std::vector<std::string> sections = contentSpec_.sectionNames();
+    for (const ContentSpecRow& row : contentSpec_.rows)
       if (std::none_of(sections.begin(), sections.end(),
                        [&row](const std::string& s) { return iequals(s, row.section); }))
         sections.push_back(row.section);
     for (const std::string& section : sections) {
-      const std::vector<const SpecRow*> rows = spec_.rowsOf(section);
+      const std::vector<const ContentSpecRow*> rows = contentSpec_.rowsOf(section);
       if (rows.empty()) continue;
       const std::vector<const las::SectionRow*> found = sectionsNamed(section);
       if (found.empty()) {
-        for (const SpecRow* row : rows)
+        for (const ContentSpecRow* row : rows)
           if (row->mnemonicRule != PartRule::Optional)
             add(*row, row->mnemonic, SpecColumn::Mnemonic,
                 row->mnemonic + " not found: the file has no ~" + section + " section", 0, {});
@@ -78,7 +78,7 @@ public:
   }
 
 private:
-  // The sections of the file a section of the specification stands for.
+  // The sections of the file a section of the content specification stands for.
   std::vector<const las::SectionRow*> sectionsNamed(const std::string& section) {
     std::vector<const las::SectionRow*> out;
     const auto ref = sectionRefOf(section);
@@ -104,7 +104,7 @@ private:
     return out;
   }
 
-  void testSection(const las::SectionRow& section, const std::vector<const SpecRow*>& rows) {
+  void testSection(const las::SectionRow& section, const std::vector<const ContentSpecRow*>& rows) {
     // Rows by the mnemonic they take: exactly, or with any array index.
     std::unordered_map<std::string, std::vector<std::size_t>> exact, indexed;
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -155,7 +155,7 @@ private:
     return parts;
   }
 
-  void testLine(const SpecRow& row, const las::LasLineParts& parts, const std::string& text) {
+  void testLine(const ContentSpecRow& row, const las::LasLineParts& parts, const std::string& text) {
     const std::string& m = parts.mnemonic;
     auto broken = [&](SpecColumn part, const std::string& message) {
       add(row, m, part, m + ": " + message, parts.line, text);
@@ -185,7 +185,7 @@ private:
   }
 
   template <typename Report>
-  void testValue(const SpecRow& row, const las::LasLineParts& parts, Report& broken) {
+  void testValue(const ContentSpecRow& row, const las::LasLineParts& parts, Report& broken) {
     const std::string_view value = trimSpaces(parts.value);
     const bool filled = !value.empty();
     const bool mustFill = row.valueRule == ValueRule::FilledUseFormat || row.valueRule == ValueRule::FilledAnyFormat;
@@ -200,8 +200,8 @@ private:
              "value " + std::string(value) + " doesn't look like this format: {" + row.formatCode + "}");
   }
 
-  void add(const SpecRow& row, const std::string& mnemonic, SpecColumn part, std::string message, std::int64_t line,
-           std::string_view lineText) {
+  void add(const ContentSpecRow& row, const std::string& mnemonic, SpecColumn part, std::string message,
+           std::int64_t line, std::string_view lineText) {
     if (result_.findings.size() >= kMaxFindings) {
       ++result_.unlistedFindings;
       return;
@@ -210,14 +210,14 @@ private:
     f.section = row.section;
     f.mnemonic = mnemonic;
     f.part = part;
-    f.specLine = row.sourceLine;
+    f.contentSpecLine = row.sourceLine;
     f.finding.message = std::move(message);
     f.finding.line = line;
     f.finding.lineText = std::string(lineText.substr(0, certify::OutcomeSlot::kMaxLineText));
     result_.findings.push_back(std::move(f));
   }
 
-  const ContentSpec& spec_;
+  const ContentSpec& contentSpec_;
   las::SectionDirectory& directory_;
   float version_;
   char delimiter_;
@@ -256,7 +256,7 @@ std::string_view verdictText(ComplianceVerdict verdict) {
   }
 }
 
-ComplianceResult testCompliance(const ContentSpec& spec, const std::string& lasFileName) {
+ComplianceResult testCompliance(const ContentSpec& contentSpec, const std::string& lasFileName) {
   ComplianceResult result;
   result.lasFileName = lasFileName;
   try {
@@ -275,7 +275,7 @@ ComplianceResult testCompliance(const ContentSpec& spec, const std::string& lasF
       return result;
     }
     const char delimiter = delimiterOf(directory, result.version);
-    Checker(spec, directory, result.version, delimiter, result).run();
+    Checker(contentSpec, directory, result.version, delimiter, result).run();
     result.verdict = result.findingCount() == 0 ? ComplianceVerdict::Complies : ComplianceVerdict::DoesNotComply;
   } catch (const base::RunError& e) {
     result = ComplianceResult{lasFileName, result.version, ComplianceVerdict::NotTested, e.text(), {}, 0};

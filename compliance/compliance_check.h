@@ -23,10 +23,10 @@
 namespace korrivan::compliance {
 
 struct ComplianceFinding {
-  std::string section;                     // the section as the specification names it ("Well")
+  std::string section;                     // the section as the content specification names it ("Well")
   std::string mnemonic;                    // the row's mnemonic
   SpecColumn part = SpecColumn::Mnemonic;  // Mnemonic, Unit, Value, FormatKind, Description or Association
-  std::int64_t specLine = 0;               // the row's line in the specification file; 0 when not known
+  std::int64_t contentSpecLine = 0;        // the row's line in the content specification file; 0 when not known
   certify::Finding finding;                // message, and the LAS line and its text (0 and "" when absent)
 };
 
@@ -50,7 +50,7 @@ struct ComplianceResult {
 // findings and counts the rest.
 inline constexpr std::size_t kMaxFindings = 10000;
 
-ComplianceResult testCompliance(const ContentSpec& spec, const std::string& lasFileName);
+ComplianceResult testCompliance(const ContentSpec& contentSpec, const std::string& lasFileName);
 
 // "line 12: STRT: unit is "FT", must be "M"" (without "line" for a finding
 // that names no line).

@@ -267,9 +267,9 @@ const SectionGroup* ContentSpec::findGroup(std::string_view name) const {
   return nullptr;
 }
 
-std::vector<const SpecRow*> ContentSpec::rowsOf(std::string_view section) const {
-  std::vector<const SpecRow*> out;
-  for (const SpecRow& r : rows)
+std::vector<const ContentSpecRow*> ContentSpec::rowsOf(std::string_view section) const {
+  std::vector<const ContentSpecRow*> out;
+  for (const ContentSpecRow& r : rows)
     if (iequals(r.section, section)) out.push_back(&r);
   return out;
 }
@@ -283,9 +283,9 @@ std::vector<std::string> ContentSpec::sectionNames() const {
 }
 
 ContentSpec newContentSpec() {
-  ContentSpec spec;
-  spec.groups.push_back({"Log", GroupLayout::ParDefData});
-  return spec;
+  ContentSpec contentSpec;
+  contentSpec.groups.push_back({"Log", GroupLayout::ParDefData});
+  return contentSpec;
 }
 
 void fillRowDefaults(GridCells& cells) {
@@ -362,7 +362,7 @@ bool readRule(const GridCells& cells, SpecColumn column, std::optional<Rule> (*p
 
 RowReading rowOfCells(const GridCells& cells, std::string_view section) {
   RowReading reading;
-  SpecRow row;
+  ContentSpecRow row;
   row.section = std::string(section);
   std::string& m = reading.message;
   if (!readTypedCell(cells, SpecColumn::Mnemonic, row.mnemonic, m) ||
@@ -413,7 +413,7 @@ RowReading rowOfCells(const GridCells& cells, std::string_view section) {
   return reading;
 }
 
-GridCells cellsOfRow(const SpecRow& row) {
+GridCells cellsOfRow(const ContentSpecRow& row) {
   GridCells cells;
   cell(cells, SpecColumn::Mnemonic) = row.mnemonic;
   cell(cells, SpecColumn::MnemonicRule) = std::string(captionOf(row.mnemonicRule));

@@ -126,7 +126,7 @@ std::string_view suffixOf(SectionTab tab);
 // "Log" and Definition give "Log_Definition".
 std::string groupSectionName(std::string_view group, SectionTab tab);
 
-// A section a row belongs to, as named in a specification: a fixed section
+// A section a row belongs to, as named in a content specification: a fixed section
 // (group empty) or a section of a group.
 struct SectionRef {
   std::string name;   // canonical spelling: "Well", "Log_Parameter"
@@ -143,7 +143,7 @@ bool isValidGroupName(std::string_view name);
 
 // ---------------------------------------------------------------- rows
 
-struct SpecRow {
+struct ContentSpecRow {
   std::string section;  // "Well", "Log_Parameter"
   std::string mnemonic;
   PartRule mnemonicRule = PartRule::Exact;
@@ -157,17 +157,17 @@ struct SpecRow {
   PartRule descriptionRule = PartRule::Exact;
   std::string association;
   AssociationRule associationRule = AssociationRule::Optional;
-  // The line of the specification file the row was read from; 0 otherwise.
+  // The line of the content specification file the row was read from; 0 otherwise.
   std::int64_t sourceLine = 0;
 };
 
 struct ContentSpec {
   std::vector<SectionGroup> groups;
-  std::vector<SpecRow> rows;  // in section order, then in grid order
+  std::vector<ContentSpecRow> rows;  // in section order, then in grid order
 
   const SectionGroup* findGroup(std::string_view name) const;
   // The rows of one section, in order.
-  std::vector<const SpecRow*> rowsOf(std::string_view section) const;
+  std::vector<const ContentSpecRow*> rowsOf(std::string_view section) const;
   // The sections in the grid's order: the fixed ones, then each group's
   // Parameter, Definition and Data.
   std::vector<std::string> sectionNames() const;
@@ -194,15 +194,15 @@ void valueRuleChosen(GridCells& cells);
 
 bool rowIsBlank(const GridCells& cells);
 
-// A grid row as a specification row; option cells left empty take the
+// A grid row as a content specification row; option cells left empty take the
 // defaults of fillRowDefaults. The message names the first cell that holds
 // no valid text ("" when the row is valid).
 struct RowReading {
-  std::optional<SpecRow> row;
+  std::optional<ContentSpecRow> row;
   std::string message;
 };
 RowReading rowOfCells(const GridCells& cells, std::string_view section);
-GridCells cellsOfRow(const SpecRow& row);
+GridCells cellsOfRow(const ContentSpecRow& row);
 
 // A parameter line of a LAS file taken over into a grid row, with the parts
 // whose columns are ticked (MNEM, UNIT, VALUE, DESC, FORMAT, ASSOC, the

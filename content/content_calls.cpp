@@ -10,11 +10,11 @@ namespace korrivan::content {
 using ui::qs;
 using ui::ss;
 
-SpecFileReading readSpecFile(const QString& fileName) { return compliance::readContentSpecFile(ss(fileName)); }
+ContentSpecReading readSpecFile(const QString& fileName) { return compliance::readContentSpecFile(ss(fileName)); }
 
-QString saveSpecFile(const QString& fileName, const ContentSpec& spec) {
+QString saveSpecFile(const QString& fileName, const ContentSpec& contentSpec) {
   try {
-    compliance::saveContentSpecFile(ss(fileName), spec);
+    compliance::saveContentSpecFile(ss(fileName), contentSpec);
     return {};
   } catch (const base::RunError& e) {
     return qs(e.text());
@@ -23,8 +23,8 @@ QString saveSpecFile(const QString& fileName, const ContentSpec& spec) {
   }
 }
 
-ComplianceResult testLasFile(const ContentSpec& spec, const QString& lasFileName) {
-  return compliance::testCompliance(spec, ss(lasFileName));
+ComplianceResult testLasFile(const ContentSpec& contentSpec, const QString& lasFileName) {
+  return compliance::testCompliance(contentSpec, ss(lasFileName));
 }
 
 bool openImportFile(const QString& fileName, ImportFile& file) {

@@ -6,7 +6,7 @@
 
 #include "compliance/compliance_check.h"
 #include "compliance/content_spec.h"
-#include "compliance/spec_file.h"
+#include "compliance/content_spec_file.h"
 #include "las/line_parser.h"
 #include "las/parsed_section.h"
 #include "las/section_directory.h"
@@ -17,19 +17,19 @@ using compliance::ComplianceFinding;
 using compliance::ComplianceResult;
 using compliance::ComplianceVerdict;
 using compliance::ContentSpec;
+using compliance::ContentSpecReading;
+using compliance::ContentSpecRow;
 using compliance::GridCells;
 using compliance::SectionGroup;
 using compliance::SectionTab;
 using compliance::SpecColumn;
-using compliance::SpecFileReading;
-using compliance::SpecRow;
 
 inline constexpr int colOf(SpecColumn c) { return static_cast<int>(c); }
 
-SpecFileReading readSpecFile(const QString& fileName);
-// Saves the specification safely; the error text, or empty on success.
-QString saveSpecFile(const QString& fileName, const ContentSpec& spec);
-ComplianceResult testLasFile(const ContentSpec& spec, const QString& lasFileName);
+ContentSpecReading readSpecFile(const QString& fileName);
+// Saves the content specification safely; the error text, or empty on success.
+QString saveSpecFile(const QString& fileName, const ContentSpec& contentSpec);
+ComplianceResult testLasFile(const ContentSpec& contentSpec, const QString& lasFileName);
 
 // A LAS file opened for import: its section directory and how its header
 // lines are read.

@@ -15,8 +15,8 @@
 #include <QVBoxLayout>
 
 #include "content/compliance_view.h"
+#include "content/content_grid.h"
 #include "content/section_import_window.h"
-#include "content/spec_grid.h"
 #include "content/tab_strip.h"
 #include "ui/icons.h"
 #include "ui/qt_text.h"
@@ -159,7 +159,7 @@ void ContentSpecWindow::buildLayout(QWidget* toolbar) {
   connect(hideOpt_, &QCheckBox::toggled, crd_, &SpecGrid::setOptionsHidden);
 
   fileLabel_ = new QLabel;
-  fileLabel_->setObjectName(QStringLiteral("specFile"));
+  fileLabel_->setObjectName(QStringLiteral("contentSpecFile"));
 
   auto* sectionsRow = new QHBoxLayout;
   sectionsRow->addWidget(tab2_);
@@ -349,28 +349,28 @@ void ContentSpecWindow::deleteSectionGroup() {
     tab2_->setCurrentIndex(0);
 }
 
-// ---------------------------------------------------------------- the specification
+// ---------------------------------------------------------------- the content specification
 
-ContentSpec ContentSpecWindow::specification() const {
-  ContentSpec spec;
-  spec.groups = groups_;
-  for (const std::string& section : spec.sectionNames()) {
+ContentSpec ContentSpecWindow::currentContentSpec() const {
+  ContentSpec contentSpec;
+  contentSpec.groups = groups_;
+  for (const std::string& section : contentSpec.sectionNames()) {
     const QString name = qs(section);
     const std::vector<GridCells> rows =
         name.compare(shown_, Qt::CaseInsensitive) == 0 ? crd_->allRows() : stored_.value(key(name));
     for (const GridCells& cells : rows) {
       compliance::RowReading reading = compliance::rowOfCells(cells, section);
-      if (reading.row) spec.rows.push_back(std::move(*reading.row));
+      if (reading.row) contentSpec.rows.push_back(std::move(*reading.row));
     }
   }
-  return spec;
+  return contentSpec;
 }
 
 QStringList ContentSpecWindow::rowsLeftOut() const {
   QStringList left;
-  ContentSpec spec;
-  spec.groups = groups_;
-  for (const std::string& section : spec.sectionNames()) {
+  ContentSpec contentSpec;
+  contentSpec.groups = groups_;
+  for (const std::string& section : contentSpec.sectionNames()) {
     const QString name = qs(section);
     const std::vector<GridCells> rows =
         name.compare(shown_, Qt::CaseInsensitive) == 0 ? crd_->allRows() : stored_.value(key(name));
@@ -384,10 +384,10 @@ QStringList ContentSpecWindow::rowsLeftOut() const {
   return left;
 }
 
-void ContentSpecWindow::showSpecification(const ContentSpec& spec) {
+void ContentSpecWindow::showSpecification(const ContentSpec& contentSpec) {
   stored_.clear();
-  groups_ = spec.groups;
-  for (const SpecRow& row : spec.rows) {
+  groups_ = contentSpec.groups;
+  for (const ContentSpecRow& row : contentSpec.rows) {
     std::vector<GridCells>& rows = stored_[key(qs(row.section))];
     if (rows.size() < static_cast<std::size_t>(compliance::kGridRows)) rows.push_back(compliance::cellsOfRow(row));
   }
@@ -415,7 +415,7 @@ void ContentSpecWindow::openContentSpec() {
 }
 
 bool ContentSpecWindow::loadContentSpec(const QString& fileName) {
-  const SpecFileReading reading = readSpecFile(fileName);
+  const ContentSpecReading reading = readSpecFile(fileName);
   if (!reading.ok()) {
     constexpr std::size_t kShown = 20;
     QString text = QStringLiteral("The content specification could not be read:\n\n") + fileName + QStringLiteral("\n");
@@ -426,7 +426,7 @@ bool ContentSpecWindow::loadContentSpec(const QString& fileName) {
     prompts_.inform(this, MessageIcon::Exclamation, kTitle, text);
     return false;
   }
-  showSpecification(reading.spec);
+  showSpecification(reading.contentSpec);
   specFile_ = fileName;
   fileLabel_->setText(QStringLiteral("File: ") + fileName);
   return true;
@@ -468,15 +468,15 @@ void ContentSpecWindow::testLasFile() {
 }
 
 void ContentSpecWindow::testLasFile(const QString& lasFileName) {
-  const ContentSpec spec = specification();
-  if (spec.rows.empty()) {
+  const ContentSpec contentSpec = currentContentSpec();
+  if (contentSpec.rows.empty()) {
     prompts_.inform(this, MessageIcon::Information, kTitle,
                     QStringLiteral("The content specification has no rows yet: enter a mnemonic in a row of a "
                                    "section, or import lines from a LAS file, and test again."));
     return;
   }
   lastTested_ = lasFileName;
-  const ComplianceResult result = content::testLasFile(spec, lasFileName);
+  const ComplianceResult result = content::testLasFile(contentSpec, lasFileName);
   if (!view_) view_ = new ComplianceView(this);
   view_->showResult(result);
   view_->show();
@@ -499,7 +499,7 @@ void ContentSpecWindow::okCommand() {
             QStringLiteral("content.def");
   const QString chosen = prompts_.fileDialog(this, FileKind::ContentSpec, true, start);
   if (chosen.isEmpty()) return;
-  const QString error = saveSpecFile(chosen, specification());
+  const QString error = saveSpecFile(chosen, currentContentSpec());
   if (!error.isEmpty()) {
     prompts_.inform(
         this, MessageIcon::Critical, kTitle,

@@ -3,7 +3,7 @@
 // section, the tab strips that choose the section (fixed sections, the
 // user's section groups, and the tabs of a group's data set), the options
 // of a group's data set, and the commands that open, import, test and save
-// a specification.
+// a content specification.
 #include <QDialog>
 #include <QHash>
 #include <QPointer>
@@ -41,21 +41,21 @@ public:
   // The section whose rows the grid shows ("Well", "Log_Parameter"); empty
   // when no tab is selected.
   QString currentSection() const;
-  // The specification as the window holds it (every section).
-  ContentSpec specification() const;
-  // Replaces everything shown with a specification.
-  void showSpecification(const ContentSpec& spec);
+  // The content specification as the window holds it (every section).
+  ContentSpec currentContentSpec() const;
+  // Replaces everything shown with a content specification.
+  void showSpecification(const ContentSpec& contentSpec);
 
   // "&Open Content Spec": asks for a file and shows it.
   void openContentSpec();
-  // Shows a specification file; false (with a message) when it is malformed.
+  // Shows a content specification file; false (with a message) when it is malformed.
   bool loadContentSpec(const QString& fileName);
   // "&Import From LAS...": the import window, modally.
   void importFromLas();
   // Takes the lines and columns chosen in the import window over into the
   // current section, after its last row.
   void importLines(const ImportSelection& selection);
-  // "Test a LAS File...": tests a file against the specification shown.
+  // "Test a LAS File...": tests a file against the content specification shown.
   void testLasFile();
   void testLasFile(const QString& lasFileName);
   // "&Ok": saves to a file the user picks and closes the window.

@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "compliance/spec_file.h"
+#include "compliance/content_spec_file.h"
 #include "support/las_fixture.h"
 
 using namespace korrivan::compliance;
@@ -17,9 +17,9 @@ namespace fs = std::filesystem;
 namespace {
 
 ContentSpec specOf(const std::string& rows) {
-  SpecFileReading read = parseContentSpec("Korrivan content specification 1\n" + rows);
+  ContentSpecReading read = parseContentSpec("Korrivan content specification 1\n" + rows);
   EXPECT_TRUE(read.ok()) << read.errors.front().text();
-  return read.spec;
+  return read.contentSpec;
 }
 
 std::vector<std::string> texts(const ComplianceResult& result) {
@@ -38,17 +38,18 @@ const std::vector<std::string> kHeader30{
 std::string example(const std::string& name) { return std::string(KORRIVAN_EXAMPLES) + "/content/" + name; }
 
 TEST(Compliance, ExampleFilesComplyOrNameEveryRuleBroken) {
-  const SpecFileReading essentials = readContentSpecFile(example("well_header_essentials.def"));
-  const SpecFileReading logData = readContentSpecFile(example("log_data_v30.def"));
+  const ContentSpecReading essentials = readContentSpecFile(example("well_header_essentials.def"));
+  const ContentSpecReading logData = readContentSpecFile(example("log_data_v30.def"));
   ASSERT_TRUE(essentials.ok() && logData.ok());
 
   for (const char* good : {"well_header_complies.las", "log_data_v30_complies.las"}) {
-    const ComplianceResult r = testCompliance(essentials.spec, example(good));
+    const ComplianceResult r = testCompliance(essentials.contentSpec, example(good));
     EXPECT_EQ(r.verdict, ComplianceVerdict::Complies) << good << ": " << ::testing::PrintToString(texts(r));
   }
-  EXPECT_EQ(testCompliance(logData.spec, example("log_data_v30_complies.las")).verdict, ComplianceVerdict::Complies);
+  EXPECT_EQ(testCompliance(logData.contentSpec, example("log_data_v30_complies.las")).verdict,
+            ComplianceVerdict::Complies);
 
-  const ComplianceResult well = testCompliance(essentials.spec, example("well_header_fails.las"));
+  const ComplianceResult well = testCompliance(essentials.contentSpec, example("well_header_fails.las"));
   EXPECT_EQ(well.verdict, ComplianceVerdict::DoesNotComply);
   EXPECT_EQ(texts(well), (std::vector<std::string>{
                              "line 9: STEP: unit must be filled",
@@ -59,10 +60,10 @@ TEST(Compliance, ExampleFilesComplyOrNameEveryRuleBroken) {
                          }));
   EXPECT_EQ(well.findings[0].section, "Well");
   EXPECT_EQ(well.findings[0].part, SpecColumn::Unit);
-  EXPECT_EQ(well.findings[0].specLine, 9);
+  EXPECT_EQ(well.findings[0].contentSpecLine, 9);
   EXPECT_EQ(well.findings[0].finding.lineText, " STEP    .                 0.2500              :STEP");
 
-  const ComplianceResult log = testCompliance(logData.spec, example("log_data_v30_fails.las"));
+  const ComplianceResult log = testCompliance(logData.contentSpec, example("log_data_v30_fails.las"));
   EXPECT_EQ(texts(log), (std::vector<std::string>{
                             "line 26: RUN[2]: value must be filled",
                             "line 27: RUN_DATE: value 2026-12-07 doesn't look like this format: {DD/MM/YYYY}",
@@ -86,7 +87,7 @@ TEST(Compliance, MnemonicRules) {
                                 "# RUNX .    1 : commented out",  // 11
                             });
   const std::string file = dir.writeLas("m.las", lines);
-  const ContentSpec spec = specOf(
+  const ContentSpec contentSpec = specOf(
       "~Log_Parameter | RUN | Filled |  | Exact |  | Must be filled/Any Format |  |  |  | Optional |  | Optional\n"
       "~Log_Parameter | MATR | Exact |  | Exact |  | Must be filled/Any Format |  |  |  | Optional |  | Optional\n"
       "~Log_Parameter | RUNX | Exact |  | Exact |  | Optionally Fill/Any Format |  |  |  | Optional |  | Optional\n"
@@ -96,7 +97,7 @@ TEST(Compliance, MnemonicRules) {
       "~Core_Parameter | CORE | Exact |  | Exact |  | Must be filled/Any Format |  |  |  | Optional |  | Optional\n"
       "~Core_Parameter | MAYBE | Optional |  | Exact |  | Must be filled/Any Format |  |  |  | Optional |  | "
       "Optional\n");
-  const ComplianceResult r = testCompliance(spec, file);
+  const ComplianceResult r = testCompliance(contentSpec, file);
   EXPECT_EQ(r.verdict, ComplianceVerdict::DoesNotComply);
   EXPECT_EQ(texts(r), (std::vector<std::string>{
                           "line 6: RUNS: unit must be filled",         // Optional, but present: tested
@@ -146,7 +147,7 @@ TEST(Compliance, UnitValueFormatDescriptionAndAssociationRules) {
            code + " | " + desc + " | " + descRule + " | " + assoc + " | " + assocRule + "\n";
   };
   const std::string any = "Optionally Fill/Any Format";
-  const ContentSpec spec = specOf(
+  const ContentSpec contentSpec = specOf(
       row("U1", "m", "Exact", any, "", "", "", "Optional", "", "Optional") +
       row("U2", "M", "Exact", any, "", "", "", "Optional", "", "Optional") +
       row("U3", "", "Filled", any, "", "", "", "Optional", "", "Optional") +
@@ -173,7 +174,7 @@ TEST(Compliance, UnitValueFormatDescriptionAndAssociationRules) {
       row("A1", "", "Optional", any, "", "", "", "Optional", "RUN[1]", "Must") +
       row("A2", "", "Optional", any, "", "", "", "Optional", "RUN[1]", "Must") +
       row("A3", "", "Optional", any, "", "", "", "Optional", "", "Must"));
-  const ComplianceResult r = testCompliance(spec, file);
+  const ComplianceResult r = testCompliance(contentSpec, file);
   EXPECT_EQ(texts(r), (std::vector<std::string>{
                           "line 7: U2: unit is \"FT\", must be \"M\"",
                           "line 8: U3: unit must be filled",
@@ -204,11 +205,11 @@ TEST(Compliance, SectionsOfDataSetsAndOfClassicVersions) {
                                 "~Core_Data[1] | Core_Definition[1]",  // 9
                                 "1500.0",                              // 10
                             });
-  const ContentSpec spec = specOf(
+  const ContentSpec contentSpec = specOf(
       "~Core_Definition | CDEP | Exact | M | Exact |  | Optionally Fill/Any Format |  |  |  | Optional |  | "
       "Optional\n"
       "~Core_Data | CDEP | Exact |  | Optional |  | Optionally Fill/Any Format |  |  |  | Optional |  | Optional\n");
-  EXPECT_EQ(texts(testCompliance(spec, dir.writeLas("core.las", lines))),
+  EXPECT_EQ(texts(testCompliance(contentSpec, dir.writeLas("core.las", lines))),
             (std::vector<std::string>{
                 "line 7: CDEP not found in ~Core_Definition[2]",
                 "line 9: CDEP not found in ~Core_Data[1] (a data section holds no parameter lines)",
@@ -248,18 +249,19 @@ TEST(Compliance, SectionsOfDataSetsAndOfClassicVersions) {
 
 TEST(Compliance, FilesThatCannotBeTested) {
   ScratchDir dir;
-  const ContentSpec spec = specOf(
+  const ContentSpec contentSpec = specOf(
       "~Well | STRT | Exact |  | Exact |  | Must be filled/Any Format |  |  |  | "
       "Optional |  | Optional\n");
-  const ComplianceResult missing = testCompliance(spec, (dir.path() / "none.las").string());
+  const ComplianceResult missing = testCompliance(contentSpec, (dir.path() / "none.las").string());
   EXPECT_EQ(missing.verdict, ComplianceVerdict::NotTested);
   EXPECT_EQ(missing.error, "File not found");
-  const ComplianceResult noVersion = testCompliance(spec, dir.writeLas("x.las", {"~Well", " STRT.M 1 : x"}));
+  const ComplianceResult noVersion = testCompliance(contentSpec, dir.writeLas("x.las", {"~Well", " STRT.M 1 : x"}));
   EXPECT_EQ(noVersion.verdict, ComplianceVerdict::NotTested);
   EXPECT_EQ(noVersion.error, "no LAS version (VERS) could be read before the data section");
-  const ComplianceResult unix = testCompliance(spec, dir.write("lf.las", "~V\n VERS. 2.0 : v\n~W\n STRT.M 1 : x\n"));
+  const ComplianceResult unix =
+      testCompliance(contentSpec, dir.write("lf.las", "~V\n VERS. 2.0 : v\n~W\n STRT.M 1 : x\n"));
   EXPECT_EQ(unix.error, "the lines end in LF alone; LAS lines end in CR LF");
-  // An empty specification: every LAS file complies.
+  // An empty content specification: every LAS file complies.
   EXPECT_EQ(testCompliance(newContentSpec(), example("well_header_fails.las")).verdict, ComplianceVerdict::Complies);
 }
 
@@ -267,12 +269,12 @@ TEST(Compliance, FilesThatCannotBeTested) {
 TEST(Compliance, EveryCorpusFileGetsAVerdictOrAReason) {
   const fs::path corpus(KORRIVAN_CORPUS);
   if (!fs::is_directory(corpus)) GTEST_SKIP() << "no shared corpus at " << corpus;
-  const SpecFileReading logData = readContentSpecFile(example("log_data_v30.def"));
-  const SpecFileReading essentials = readContentSpecFile(example("well_header_essentials.def"));
+  const ContentSpecReading logData = readContentSpecFile(example("log_data_v30.def"));
+  const ContentSpecReading essentials = readContentSpecFile(example("well_header_essentials.def"));
   int tested = 0, reasons = 0;
   for (const fs::path& file : korrivan::test::lasFilesBelow(corpus)) {
-    for (const ContentSpec* spec : {&logData.spec, &essentials.spec}) {
-      const ComplianceResult r = testCompliance(*spec, file.string());
+    for (const ContentSpec* contentSpec : {&logData.contentSpec, &essentials.contentSpec}) {
+      const ComplianceResult r = testCompliance(*contentSpec, file.string());
       if (r.verdict == ComplianceVerdict::NotTested) {
         EXPECT_FALSE(r.error.empty()) << file;
         ++reasons;

@@ -40,13 +40,13 @@ VerbRun comply(std::vector<std::string> args) {
 }
 
 TEST(ComplyVerb, TextReportAndExitStatus) {
-  const std::string spec = example("well_header_essentials.def");
-  const VerbRun good = comply({spec, example("well_header_complies.las"), example("log_data_v30_complies.las")});
+  const std::string contentSpec = example("well_header_essentials.def");
+  const VerbRun good = comply({contentSpec, example("well_header_complies.las"), example("log_data_v30_complies.las")});
   EXPECT_EQ(good.status, 0);
   EXPECT_EQ(good.out, example("well_header_complies.las") + ": complies\n" + example("log_data_v30_complies.las") +
                           ": complies\n2 files: 2 comply, 0 do not comply, 0 not tested\n");
 
-  const VerbRun bad = comply({spec, example("well_header_fails.las"), example("none.las")});
+  const VerbRun bad = comply({contentSpec, example("well_header_fails.las"), example("none.las")});
   EXPECT_EQ(bad.status, 1);
   EXPECT_EQ(bad.out, example("well_header_fails.las") +
                          ": does not comply (5 findings)\n"
@@ -62,8 +62,8 @@ TEST(ComplyVerb, TextReportAndExitStatus) {
 }
 
 TEST(ComplyVerb, JsonLinesAndCsv) {
-  const std::string spec = example("log_data_v30.def");
-  const VerbRun json = comply({spec, example("log_data_v30_fails.las"), example("log_data_v30_complies.las"),
+  const std::string contentSpec = example("log_data_v30.def");
+  const VerbRun json = comply({contentSpec, example("log_data_v30_fails.las"), example("log_data_v30_complies.las"),
                                "--format", "jsonl", "--jobs", "2"});
   EXPECT_EQ(json.status, 1);
   std::istringstream lines(json.out);
@@ -73,14 +73,14 @@ TEST(ComplyVerb, JsonLinesAndCsv) {
   ASSERT_EQ(objects.size(), 2u);
   EXPECT_EQ(objects[0]["result"], "does not comply");
   EXPECT_EQ(objects[0]["version"], "3");
-  EXPECT_EQ(objects[0]["spec"], spec);
+  EXPECT_EQ(objects[0]["content_spec"], contentSpec);
   ASSERT_EQ(objects[0]["findings"].size(), 6u);
   const nlohmann::json& unit = objects[0]["findings"][2];
   EXPECT_EQ(unit["section"], "Log_Parameter");
   EXPECT_EQ(unit["mnemonic"], "BS");
   EXPECT_EQ(unit["part"], "UNIT");
   EXPECT_EQ(unit["line"], 28);
-  EXPECT_EQ(unit["specLine"], 12);
+  EXPECT_EQ(unit["contentSpecLine"], 12);
   EXPECT_EQ(unit["message"], "BS: unit is \"IN\", must be \"MM\"");
   EXPECT_EQ(unit["lineText"], " BS       .IN         8.75                : Bit Size {F} | RUN[1]");
   EXPECT_EQ(objects[1]["result"], "complies");
@@ -89,7 +89,7 @@ TEST(ComplyVerb, JsonLinesAndCsv) {
   korrivan::test::ScratchDir dir;
   const std::string odd = (dir.path() / "a, \"b\".las").string();
   std::filesystem::copy_file(example("log_data_v30_fails.las"), odd);
-  const VerbRun csv = comply({spec, odd, "--format", "CSV"});
+  const VerbRun csv = comply({contentSpec, odd, "--format", "CSV"});
   std::string quoted = "\"";
   for (char c : odd) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
   EXPECT_EQ(csv.out, "path,version,result,findings,first_line,first_finding\n" + quoted +
@@ -115,23 +115,23 @@ TEST(ComplyVerb, ParallelRunsWriteTheOutputOfOneJob) {
 
 TEST(ComplyVerb, UnreadableSpecificationAndBadOptions) {
   korrivan::test::ScratchDir dir;
-  const std::string spec =
+  const std::string contentSpec =
       dir.write("bad.def", "Korrivan content specification 1\n~Well | STRT\n~Wel | X | | | | | | | | | | |\n");
-  const VerbRun run = comply({spec, example("well_header_complies.las")});
+  const VerbRun run = comply({contentSpec, example("well_header_complies.las")});
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, "korrivan-cli comply: " + spec +
+  EXPECT_EQ(run.err, "korrivan-cli comply: " + contentSpec +
                          ": line 2: a row holds 13 fields separated by \"|\" (the section and twelve cells); this "
                          "line holds 2\n"
                          "korrivan-cli comply: " +
-                         spec +
+                         contentSpec +
                          ": line 3: \"~Wel\" is not a section of a content specification (~Version, ~Well, "
                          "~Parameter, or ~GROUP_Parameter, ~GROUP_Definition, ~GROUP_Data)\n");
   EXPECT_EQ(comply({(dir.path() / "none.def").string(), "x.las"}).err,
             "korrivan-cli comply: " + (dir.path() / "none.def").string() + ": File not found\n");
-  EXPECT_THROW(comply({spec, "x.las", "--format", "xml"}), CLI::ParseError);
-  EXPECT_THROW(comply({spec, "x.las", "--jobs", "0"}), CLI::ParseError);
-  EXPECT_THROW(comply({spec}), CLI::ParseError);
+  EXPECT_THROW(comply({contentSpec, "x.las", "--format", "xml"}), CLI::ParseError);
+  EXPECT_THROW(comply({contentSpec, "x.las", "--jobs", "0"}), CLI::ParseError);
+  EXPECT_THROW(comply({contentSpec}), CLI::ParseError);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The rules of the content-specification grid without the window: key rules
 // per column, the defaults after a mnemonic, format codes per kind, the
-// lists, and a grid row read as a specification row.
+// lists, and a grid row read as a content specification row.
 #include "compliance/content_spec.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The content-specification and import windows driven as a person would:
 // keys typed into the grid's cells, choices made from its lists, tabs and
-// section groups picked, a specification saved, opened again and tested,
+// section groups picked, a content specification saved, opened again and tested,
 // lines imported from a version 3.0 corpus file.
 #include <gtest/gtest.h>
 
@@ -19,9 +19,9 @@
 #include <filesystem>
 
 #include "content/compliance_view.h"
+#include "content/content_grid.h"
 #include "content/content_spec_window.h"
 #include "content/section_import_window.h"
-#include "content/spec_grid.h"
 #include "content/tab_strip.h"
 #include "support/las_fixture.h"
 #include "ui/main_window.h"
@@ -51,7 +51,7 @@ class ContentWindowTest : public ::testing::Test {
 protected:
   void SetUp() override {
     prompts.fileDialog = [this](QWidget*, FileKind kind, bool save, const QString&) {
-      dialogs.push_back(QString::fromUtf8(kind == FileKind::LasFile ? "las " : "spec ") +
+      dialogs.push_back(QString::fromUtf8(kind == FileKind::LasFile ? "las " : "contentSpec ") +
                         (save ? QStringLiteral("save") : QStringLiteral("open")));
       return fileAnswer;
     };
@@ -226,12 +226,12 @@ TEST_F(ContentWindowTest, TabStripsChooseTheSectionOfTheRows) {
   EXPECT_EQ(captions(window->dataSetTabs()), (QStringList{"~Log_Parameter (off)", "~Log_Definition", "~Log_Data"}));
   EXPECT_EQ(window->currentSection(), QStringLiteral("Log_Definition"));
 
-  const ContentSpec spec = window->specification();
-  ASSERT_EQ(spec.rows.size(), 3u);
-  EXPECT_EQ(spec.rows[0].section + "/" + spec.rows[0].mnemonic, "Well/STRT");
-  EXPECT_EQ(spec.rows[1].section + "/" + spec.rows[1].mnemonic, "Log_Parameter/RUNS");
-  EXPECT_EQ(spec.rows[2].section + "/" + spec.rows[2].mnemonic, "Log_Definition/DEPT");
-  EXPECT_EQ(spec.groups.at(0).layout, compliance::GroupLayout::DefData);
+  const ContentSpec contentSpec = window->currentContentSpec();
+  ASSERT_EQ(contentSpec.rows.size(), 3u);
+  EXPECT_EQ(contentSpec.rows[0].section + "/" + contentSpec.rows[0].mnemonic, "Well/STRT");
+  EXPECT_EQ(contentSpec.rows[1].section + "/" + contentSpec.rows[1].mnemonic, "Log_Parameter/RUNS");
+  EXPECT_EQ(contentSpec.rows[2].section + "/" + contentSpec.rows[2].mnemonic, "Log_Definition/DEPT");
+  EXPECT_EQ(contentSpec.groups.at(0).layout, compliance::GroupLayout::DefData);
 }
 
 TEST_F(ContentWindowTest, AddAndDeleteSectionGroups) {
@@ -268,7 +268,7 @@ TEST_F(ContentWindowTest, AddAndDeleteSectionGroups) {
   window->deleteSectionGroup();
   EXPECT_EQ(groups->captions(), QStringList{"~Log"});
   EXPECT_EQ(window->currentSection(), QStringLiteral("Log_Parameter"));
-  EXPECT_TRUE(window->specification().rows.empty());
+  EXPECT_TRUE(window->currentContentSpec().rows.empty());
 }
 
 TEST_F(ContentWindowTest, SavedWithOkOpenedAgainAndTested) {
@@ -290,12 +290,12 @@ TEST_F(ContentWindowTest, SavedWithOkOpenedAgainAndTested) {
   window->okCommand();
   EXPECT_FALSE(window->isVisible());
   EXPECT_EQ(window->result(), QDialog::Accepted);
-  EXPECT_EQ(dialogs, (std::vector<QString>{"spec save", "spec save"}));
+  EXPECT_EQ(dialogs, (std::vector<QString>{"contentSpec save", "contentSpec save"}));
 
-  const SpecFileReading read = readSpecFile(saved);
+  const ContentSpecReading read = readSpecFile(saved);
   ASSERT_TRUE(read.ok());
-  ASSERT_EQ(read.spec.rows.size(), 2u);
-  EXPECT_EQ(read.spec.rows[1].valueRule, compliance::ValueRule::OptionalAnyFormat);
+  ASSERT_EQ(read.contentSpec.rows.size(), 2u);
+  EXPECT_EQ(read.contentSpec.rows[1].valueRule, compliance::ValueRule::OptionalAnyFormat);
 
   // Opened in a new window through "&Open Content Spec".
   SetUp();
@@ -417,7 +417,7 @@ TEST_F(ImportTest, ImportWindowThroughTheMenuAndAFileWithoutGroups) {
   });
   window->fixedTabs()->button(2)->click();
   window->findChild<QAction*>(QStringLiteral("file_M1"))->trigger();
-  EXPECT_EQ(window->specification().rowsOf("Parameter").size(), 7u);
+  EXPECT_EQ(window->currentContentSpec().rowsOf("Parameter").size(), 7u);
   EXPECT_EQ(grid->cellText(3, kCode), QStringLiteral("DD/MM/YYYY"));
 }
 

@@ -4,8 +4,8 @@
 //   xvfb-run -s '-screen 0 1280x1024x24' korrivan_content_screenshots OUT_DIR EXAMPLES_DIR
 #include <QApplication>
 #include <QCheckBox>
-#include <QKeyEvent>
 #include <QDir>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QPixmap>
 #include <QScreen>
@@ -15,9 +15,9 @@
 #include <cstdio>
 
 #include "content/compliance_view.h"
+#include "content/content_grid.h"
 #include "content/content_spec_window.h"
 #include "content/section_import_window.h"
-#include "content/spec_grid.h"
 #include "content/tab_strip.h"
 #include "tests/support/screen_grab.h"
 

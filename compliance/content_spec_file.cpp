@@ -1,4 +1,4 @@
-#include "compliance/spec_file.h"
+#include "compliance/content_spec_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -51,7 +51,7 @@ std::vector<std::string_view> splitAtBars(std::string_view line) {
 
 class SpecParser {
 public:
-  SpecFileReading run(std::string_view text) {
+  ContentSpecReading run(std::string_view text) {
     if (base::istartsWith(text, "\xEF\xBB\xBF")) text.remove_prefix(3);
     const std::vector<std::string_view> lines = splitLines(text);
     std::int64_t number = 0;
@@ -127,7 +127,7 @@ private:
     if (SectionGroup* g = group(name))
       g->layout = *layout;
     else
-      reading_.spec.groups.push_back({std::string(name), *layout});
+      reading_.contentSpec.groups.push_back({std::string(name), *layout});
   }
 
   void readRow(std::string_view line, std::int64_t number) {
@@ -158,26 +158,26 @@ private:
       return;
     }
     if (!section->group.empty() && !group(section->group))
-      reading_.spec.groups.push_back({section->group, GroupLayout::ParDefData});
+      reading_.contentSpec.groups.push_back({section->group, GroupLayout::ParDefData});
     // Rows take the spelling of their group as declared.
     if (const SectionGroup* g = group(section->group)) row.row->section = groupSectionName(g->name, section->tab);
     row.row->sourceLine = number;
-    reading_.spec.rows.push_back(std::move(*row.row));
+    reading_.contentSpec.rows.push_back(std::move(*row.row));
   }
 
   SectionGroup* group(std::string_view name) {
     if (name.empty()) return nullptr;
-    for (SectionGroup& g : reading_.spec.groups)
+    for (SectionGroup& g : reading_.contentSpec.groups)
       if (iequals(g.name, name)) return &g;
     return nullptr;
   }
 
-  SpecFileReading reading_;
+  ContentSpecReading reading_;
   std::map<std::string, bool> declared_;
   std::map<std::string, std::size_t> rowsPerSection_;
 };
 
-// Reads the whole file, refusing one larger than a specification can be.
+// Reads the whole file, refusing one larger than a content specification can be.
 std::string readSmallFile(const std::string& fileName) {
   // Not blocking: a name that turns out to be a pipe must not hang the open.
   const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -208,7 +208,7 @@ std::string readSmallFile(const std::string& fileName) {
   return text;
 }
 
-std::string rowLine(const SpecRow& row) {
+std::string rowLine(const ContentSpecRow& row) {
   const GridCells cells = cellsOfRow(row);
   std::string line = "~" + row.section;
   for (std::size_t i = 1; i < cells.size(); ++i) line += " | " + cells[i];
@@ -218,32 +218,34 @@ std::string rowLine(const SpecRow& row) {
 
 }  // namespace
 
-std::string SpecFileError::text() const { return line > 0 ? "line " + std::to_string(line) + ": " + message : message; }
+std::string ContentSpecError::text() const {
+  return line > 0 ? "line " + std::to_string(line) + ": " + message : message;
+}
 
-SpecFileReading parseContentSpec(std::string_view text) { return SpecParser().run(text); }
+ContentSpecReading parseContentSpec(std::string_view text) { return SpecParser().run(text); }
 
-SpecFileReading readContentSpecFile(const std::string& fileName) {
+ContentSpecReading readContentSpecFile(const std::string& fileName) {
   try {
     return parseContentSpec(readSmallFile(fileName));
   } catch (const base::RunError& e) {
-    SpecFileReading reading;
+    ContentSpecReading reading;
     reading.errors.push_back({0, fileName + ": " + e.text()});
     return reading;
   }
 }
 
-std::string writeContentSpec(const ContentSpec& spec) {
+std::string writeContentSpec(const ContentSpec& contentSpec) {
   std::string text = titleLine() + "\n";
   text += "# Rows: SECTION";
   for (int c = 1; c < kGridColumns; ++c) text += " | " + std::string(columnHeader(c));
   text += "\n# Groups: group NAME | ~Par ~Def ~Data, ~Def ~Data or ~Par\n";
-  for (const SectionGroup& g : spec.groups)
+  for (const SectionGroup& g : contentSpec.groups)
     text += std::string(kGroupWord) + " " + g.name + " | " + std::string(captionOf(g.layout)) + "\n";
-  const std::vector<std::string> sections = spec.sectionNames();
+  const std::vector<std::string> sections = contentSpec.sectionNames();
   for (const std::string& section : sections)
-    for (const SpecRow* row : spec.rowsOf(section)) text += rowLine(*row) + "\n";
+    for (const ContentSpecRow* row : contentSpec.rowsOf(section)) text += rowLine(*row) + "\n";
   // Rows of a section no group stands for are kept too, after the others.
-  for (const SpecRow& row : spec.rows) {
+  for (const ContentSpecRow& row : contentSpec.rows) {
     bool listed = false;
     for (const std::string& section : sections) listed = listed || iequals(section, row.section);
     if (!listed) text += rowLine(row) + "\n";
@@ -251,8 +253,8 @@ std::string writeContentSpec(const ContentSpec& spec) {
   return text;
 }
 
-void saveContentSpecFile(const std::string& fileName, const ContentSpec& spec) {
-  base::replaceFileContent(fileName, writeContentSpec(spec), base::IdentityPolicy::BestEffort);
+void saveContentSpecFile(const std::string& fileName, const ContentSpec& contentSpec) {
+  base::replaceFileContent(fileName, writeContentSpec(contentSpec), base::IdentityPolicy::BestEffort);
 }
 
 }  // namespace korrivan::compliance

@@ -1,6 +1,6 @@
 // The content-specification file: a round trip keeps every row and group,
 // and every malformed line gets its own message with its line number.
-#include "compliance/spec_file.h"
+#include "compliance/content_spec_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -18,16 +18,16 @@ namespace {
 constexpr const char* kTitle = "Korrivan content specification 1\n";
 
 ContentSpec sampleSpec() {
-  ContentSpec spec = newContentSpec();
-  spec.groups.push_back({"Core", GroupLayout::DefData});
-  SpecRow strt;
+  ContentSpec contentSpec = newContentSpec();
+  contentSpec.groups.push_back({"Core", GroupLayout::DefData});
+  ContentSpecRow strt;
   strt.section = "Well";
   strt.mnemonic = "STRT";
   strt.unit = "M";
   strt.unitRule = PartRule::Filled;
   strt.formatCode = "F";
   strt.description = "First Index Value: depth";
-  SpecRow run;
+  ContentSpecRow run;
   run.section = "Log_Parameter";
   run.mnemonic = "RUN";
   run.mnemonicRule = PartRule::Filled;
@@ -36,39 +36,39 @@ ContentSpec sampleSpec() {
   run.formatCode = "0.00E+00";
   run.association = "RUN[1]";
   run.associationRule = AssociationRule::Must;
-  SpecRow depth;
+  ContentSpecRow depth;
   depth.section = "Core_Definition";
   depth.mnemonic = "DEPTH";
   depth.valueRule = ValueRule::NotFilled;
   depth.formatKind = FormatKind::None;
   depth.formatCode.clear();
   depth.description = "\xC2\xB0 and spaces  inside";
-  spec.rows = {strt, run, depth};
-  return spec;
+  contentSpec.rows = {strt, run, depth};
+  return contentSpec;
 }
 
 TEST(SpecFile, RoundTripKeepsGroupsRowsAndOrder) {
-  const ContentSpec spec = sampleSpec();
-  const std::string text = writeContentSpec(spec);
+  const ContentSpec contentSpec = sampleSpec();
+  const std::string text = writeContentSpec(contentSpec);
   EXPECT_EQ(text.substr(0, 33), kTitle);
   EXPECT_NE(text.find("group Core | ~Def ~Data\n"), std::string::npos);
   EXPECT_NE(text.find("~Well | STRT | Exact | M | Filled |  | Must be filled/Use Format | Floating Point | F | First "
                       "Index Value: depth | Exact |  | Optional\n"),
             std::string::npos);
 
-  const SpecFileReading read = parseContentSpec(text);
+  const ContentSpecReading read = parseContentSpec(text);
   ASSERT_TRUE(read.ok()) << read.errors.front().text();
-  ASSERT_EQ(read.spec.groups.size(), 2u);
-  EXPECT_EQ(read.spec.groups[1].layout, GroupLayout::DefData);
-  ASSERT_EQ(read.spec.rows.size(), 3u);
+  ASSERT_EQ(read.contentSpec.groups.size(), 2u);
+  EXPECT_EQ(read.contentSpec.groups[1].layout, GroupLayout::DefData);
+  ASSERT_EQ(read.contentSpec.rows.size(), 3u);
   for (std::size_t i = 0; i < 3; ++i) {
-    const SpecRow& a = spec.rows[i];
-    const SpecRow& b = read.spec.rows[i];
+    const ContentSpecRow& a = contentSpec.rows[i];
+    const ContentSpecRow& b = read.contentSpec.rows[i];
     EXPECT_EQ(cellsOfRow(a), cellsOfRow(b)) << i;
     EXPECT_EQ(a.section, b.section);
   }
-  EXPECT_EQ(read.spec.rows[0].sourceLine, 6);
-  EXPECT_EQ(writeContentSpec(read.spec), text);
+  EXPECT_EQ(read.contentSpec.rows[0].sourceLine, 6);
+  EXPECT_EQ(writeContentSpec(read.contentSpec), text);
 }
 
 TEST(SpecFile, EveryMalformedLineIsNamed) {
@@ -88,9 +88,9 @@ TEST(SpecFile, EveryMalformedLineIsNamed) {
                            "STRT | Exact\n"                                                  // 14
                            "~Log_Definition | DEPT | Exact | M | Exact | | | | | | | |\r\n"  // 15: fine, CR LF
                            "~Well | STOP | | | | | | Exponential | 0.00E+00 | | | |\n";      // 16: fine
-  const SpecFileReading read = parseContentSpec(text);
+  const ContentSpecReading read = parseContentSpec(text);
   std::vector<std::string> messages;
-  for (const SpecFileError& e : read.errors) messages.push_back(e.text());
+  for (const ContentSpecError& e : read.errors) messages.push_back(e.text());
   const std::vector<std::string> expected{
       "line 4: a row holds 13 fields separated by \"|\" (the section and twelve cells); this line holds 3",
       "line 5: \"~Wel\" is not a section of a content specification (~Version, ~Well, ~Parameter, or "
@@ -106,14 +106,14 @@ TEST(SpecFile, EveryMalformedLineIsNamed) {
   };
   EXPECT_EQ(messages, expected);
   // The good lines are still read.
-  ASSERT_EQ(read.spec.rows.size(), 2u);
-  EXPECT_EQ(read.spec.rows[0].mnemonic, "DEPT");
-  EXPECT_EQ(read.spec.groups.at(0).layout, GroupLayout::Par);
+  ASSERT_EQ(read.contentSpec.rows.size(), 2u);
+  EXPECT_EQ(read.contentSpec.rows[0].mnemonic, "DEPT");
+  EXPECT_EQ(read.contentSpec.groups.at(0).layout, GroupLayout::Par);
 }
 
 TEST(SpecFile, TitleAndFormatVersion) {
   auto firstError = [](std::string_view text) {
-    const SpecFileReading read = parseContentSpec(text);
+    const ContentSpecReading read = parseContentSpec(text);
     return read.errors.empty() ? std::string() : read.errors.front().text();
   };
   EXPECT_EQ(firstError("~VERSION INFORMATION\r\n VERS. 2.0 : x\r\n"),
@@ -133,21 +133,21 @@ TEST(SpecFile, TitleAndFormatVersion) {
 TEST(SpecFile, RowsPerSectionAreBounded) {
   std::string text = kTitle;
   for (int i = 0; i <= kGridRows; ++i) text += "~Well | M" + std::to_string(i) + " | | | | | | | | | | |\n";
-  const SpecFileReading read = parseContentSpec(text);
+  const ContentSpecReading read = parseContentSpec(text);
   ASSERT_EQ(read.errors.size(), 1u);
   EXPECT_EQ(read.errors[0].text(), "line 1002: ~Well holds more than 1000 rows");
-  EXPECT_EQ(read.spec.rows.size(), static_cast<std::size_t>(kGridRows));
+  EXPECT_EQ(read.contentSpec.rows.size(), static_cast<std::size_t>(kGridRows));
 }
 
 TEST(SpecFile, SavedSafelyAndReadBack) {
   ScratchDir dir;
-  const std::string name = (dir.path() / "spec.def").string();
+  const std::string name = (dir.path() / "contentSpec.def").string();
   saveContentSpecFile(name, sampleSpec());
-  const SpecFileReading read = readContentSpecFile(name);
+  const ContentSpecReading read = readContentSpecFile(name);
   ASSERT_TRUE(read.ok());
-  EXPECT_EQ(read.spec.rows.size(), 3u);
+  EXPECT_EQ(read.contentSpec.rows.size(), 3u);
 
-  const SpecFileReading missing = readContentSpecFile((dir.path() / "none.def").string());
+  const ContentSpecReading missing = readContentSpecFile((dir.path() / "none.def").string());
   ASSERT_EQ(missing.errors.size(), 1u);
   EXPECT_EQ(missing.errors[0].text(), (dir.path() / "none.def").string() + ": File not found");
   EXPECT_EQ(readContentSpecFile(dir.path().string()).errors.at(0).text(), dir.path().string() + ": not a regular file");
@@ -157,7 +157,7 @@ TEST(SpecFile, SavedSafelyAndReadBack) {
     std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     EXPECT_ANY_THROW(saveContentSpecFile(name, newContentSpec()));
     std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
-    EXPECT_EQ(readContentSpecFile(name).spec.rows.size(), 3u);
+    EXPECT_EQ(readContentSpecFile(name).contentSpec.rows.size(), 3u);
   }
 }
 

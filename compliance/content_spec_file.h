@@ -26,10 +26,10 @@ namespace korrivan::compliance {
 inline constexpr std::string_view kSpecFileTitle = "Korrivan content specification";
 inline constexpr int kSpecFileFormat = 1;
 inline constexpr std::string_view kSpecFileExtension = "def";
-// A specification holds a few thousand rows at most; a larger file is not one.
+// A content specification holds a few thousand rows at most; a larger file is not one.
 inline constexpr std::int64_t kMaxSpecFileBytes = 16 << 20;
 
-struct SpecFileError {
+struct ContentSpecError {
   std::int64_t line = 0;  // 1-based; 0 for the file as a whole
   std::string message;
 
@@ -37,27 +37,27 @@ struct SpecFileError {
   std::string text() const;
 };
 
-struct SpecFileReading {
-  ContentSpec spec;
-  std::vector<SpecFileError> errors;  // one per malformed line, in line order
+struct ContentSpecReading {
+  ContentSpec contentSpec;
+  std::vector<ContentSpecError> errors;  // one per malformed line, in line order
 
   bool ok() const { return errors.empty(); }
 };
 
-// Reads a specification from its text; every malformed line gives one error
+// Reads a content specification from its text; every malformed line gives one error
 // and the rows of the others are still read.
-SpecFileReading parseContentSpec(std::string_view text);
+ContentSpecReading parseContentSpec(std::string_view text);
 
-// Reads a specification file; a file that cannot be read gives one error
+// Reads a content specification file; a file that cannot be read gives one error
 // with the system's reason.
-SpecFileReading readContentSpecFile(const std::string& fileName);
+ContentSpecReading readContentSpecFile(const std::string& fileName);
 
-// The text of a specification: the title line, a comment naming the
+// The text of a content specification: the title line, a comment naming the
 // fields, the group lines, then the rows section by section.
-std::string writeContentSpec(const ContentSpec& spec);
+std::string writeContentSpec(const ContentSpec& contentSpec);
 
-// Replaces the file with the specification (temporary file beside it,
+// Replaces the file with the content specification (temporary file beside it,
 // synced, renamed). Throws base::RunError; the old file is then untouched.
-void saveContentSpecFile(const std::string& fileName, const ContentSpec& spec);
+void saveContentSpecFile(const std::string& fileName, const ContentSpec& contentSpec);
 
 }  // namespace korrivan::compliance

@@ -1,4 +1,4 @@
-#include "content/spec_grid.h"
+#include "content/content_grid.h"
 
 #include <QComboBox>
 #include <QHeaderView>
